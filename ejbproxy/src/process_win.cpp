@@ -19,6 +19,11 @@ public:
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return h_; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE release() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
 
 private:
     HANDLE h_;
@@ -70,6 +75,23 @@ Handle CreateInheritableFile(const std::string& path) {
                                 &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// A child's own children may hold inherited copies of the file handles a little longer:
+// under Wine the hidden console's host process does. Until they let go the caller could
+// neither delete the files nor be sure their content is complete, so wait (briefly)
+// until the file can be opened without sharing.
+void WaitUntilReleased(const std::string& path) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(h);
+            return;
+        }
+        if (::GetLastError() != ERROR_SHARING_VIOLATION) return;
+        ::Sleep(10);
+    }
+}
+
 } // namespace
 
 std::optional<int> RunRedirected(const std::string& program,
@@ -111,6 +133,11 @@ std::optional<int> RunRedirected(const std::string& program,
     if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
     DWORD exitCode = 0;
     if (!::GetExitCodeProcess(process.get(), &exitCode)) return std::nullopt;
+
+    ::CloseHandle(out.release());
+    ::CloseHandle(err.release());
+    WaitUntilReleased(outputFile);
+    WaitUntilReleased(errorFile);
     return static_cast<int>(exitCode);
 }
 

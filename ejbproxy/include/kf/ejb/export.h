@@ -3,7 +3,9 @@
 
 #if defined(_WIN32)
 #define KF_STDCALL __stdcall
-#define KF_EXPORT __declspec(dllexport)
+// The DLL's .def files name its exports; dllexport would add the mingw-decorated
+// name (without the leading underscore) to the x86 export table.
+#define KF_EXPORT
 #else
 #define KF_STDCALL
 #define KF_EXPORT __attribute__((visibility("default")))
