@@ -589,9 +589,9 @@ public:
                         auto descriptor = DescriptorOf(Trim(next->content));
                         if (descriptor && AppendMember(t, *descriptor, *line, *next)) {
                             reader.Next();
-                            if (out_.size() > limit_) return std::string(text_);
                             continue;
                         }
+                        if (overflow_) return std::string(text_);
                     }
                 }
             }
@@ -614,6 +614,7 @@ private:
         }
         std::vector<std::string> exceptions;
         exceptions.reserve(member->throwsList.size());
+        std::size_t length = out_.size() + declLine.size() + 2 * descriptor.size();
         for (std::string_view item : member->throwsList) {
             auto erased = EraseGenerics(item);
             if (!erased) return false;
@@ -624,6 +625,11 @@ private:
                 erased = std::move(bound);
             }
             if (!IsPlainName(*erased, true)) return false;
+            length += erased->size() + 2;
+            if (length > limit_) {
+                overflow_ = true;
+                return false;
+            }
             exceptions.push_back(std::move(*erased));
         }
 
@@ -659,6 +665,10 @@ private:
             }
         }
         text += ';';
+        if (out_.size() + text.size() > limit_) {
+            overflow_ = true;
+            return false;
+        }
         out_ += text;
         out_ += decl.ending.empty() ? descriptorLine.ending : decl.ending;
         out_ += "\t/*   ";
@@ -671,6 +681,7 @@ private:
     std::string_view text_;
     std::string out_;
     std::size_t limit_ = 0;
+    bool overflow_ = false;
     TypeVariables classVariables_;
 };
 
