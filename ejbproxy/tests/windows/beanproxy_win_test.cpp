@@ -120,6 +120,20 @@ TEST_F(BeanproxyWin, RunThroughJdkLocationWithFullClassPath) {
     EXPECT_EQ(ReadFileText("ejbproxies.txt").substr(0, 13), "EJBHome.srx\r\n");
 }
 
+// The same run as the Linux program's: every file byte for byte as there (line ends are
+// written by the generator, not by the C runtime's text mode).
+TEST_F(BeanproxyWin, FilesMatchTheLinuxRun) {
+    Run({"com.acme.Account", "n_"});
+    const fs::path golden = exeDir_ + "golden-run-n_";
+    std::set<std::string> expected;
+    for (const auto& e : fs::directory_iterator(golden)) {
+        const std::string name = e.path().filename().string();
+        expected.insert(name);
+        EXPECT_EQ(ReadFileText(name), ReadFileText(e.path().string())) << name;
+    }
+    EXPECT_EQ(RunFiles(), expected);
+}
+
 TEST_F(BeanproxyWin, JdkLocationWithTrailingBackslashAndNoClassPathList) {
     SetValue(kJavaKey, "JDKLocation", Jdk() + "\\");
     Run({"com.acme.Account"});
