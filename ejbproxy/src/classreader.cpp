@@ -49,37 +49,44 @@ std::string JavapProgram(const GeneratorSettings& settings) {
     return settings.jdkToolDirectory + "javap";
 }
 
-JavapOutcome ProcessJavapRunner::Describe(const std::string& javaName) {
-    JavapOutcome outcome;
-    if (!IsAcceptableClassName(javaName)) {
-        outcome.errorText = CantGetInformation(javaName);
-        return outcome;
+std::vector<std::string> JavapOptions(const GeneratorSettings& settings) {
+    std::vector<std::string> options{"-s", "-public"};
+    if (settings.classPath) {
+        options.push_back("-classpath");
+        options.push_back(*settings.classPath);
     }
+    return options;
+}
+
+JavapOutcome JavapOutcomeOf(const std::string& javaName, std::optional<int> exitCode,
+                            std::optional<std::string> output, std::optional<std::string> error) {
+    JavapOutcome outcome;
+    if (exitCode && *exitCode == 0 && output) {
+        // Read as text: it ends at the first zero byte.
+        output->resize(std::char_traits<char>::length(output->c_str()));
+        outcome.output = std::move(*output);
+        outcome.success = !outcome.output.empty();
+    }
+    if (!outcome.success) {
+        outcome.output.clear();
+        outcome.errorText =
+            error && !error->empty() ? std::move(*error) : CantGetInformation(javaName);
+    }
+    return outcome;
+}
+
+JavapOutcome ProcessJavapRunner::Describe(const std::string& javaName) {
+    if (!IsAcceptableClassName(javaName)) return JavapOutcomeOf(javaName, {}, {}, {});
 
     const std::string outputFile = javaName + ".txt";
     const std::string errorFile = javaName + ".er";
-    std::vector<std::string> arguments{"-s", "-public"};
-    if (settings_.classPath) {
-        arguments.push_back("-classpath");
-        arguments.push_back(*settings_.classPath);
-    }
+    std::vector<std::string> arguments = JavapOptions(settings_);
     arguments.push_back(javaName);
 
     std::optional<int> exitCode =
         RunRedirected(JavapProgram(settings_), arguments, outputFile, errorFile);
-    if (exitCode && *exitCode == 0) {
-        if (auto text = ReadWholeFile(outputFile)) {
-            // Read as text: it ends at the first zero byte.
-            text->resize(std::char_traits<char>::length(text->c_str()));
-            outcome.output = std::move(*text);
-            outcome.success = !outcome.output.empty();
-        }
-    }
-    if (!outcome.success) {
-        auto error = ReadWholeFile(errorFile);
-        outcome.errorText = error && !error->empty() ? std::move(*error) : CantGetInformation(javaName);
-        outcome.output.clear();
-    }
+    JavapOutcome outcome =
+        JavapOutcomeOf(javaName, exitCode, ReadWholeFile(outputFile), ReadWholeFile(errorFile));
     RemoveQuietly(outputFile);
     RemoveQuietly(errorFile);
     return outcome;
@@ -102,10 +109,3 @@ std::string PrepareDescription(std::string text) {
 
 } // namespace kf::ejb
 
-namespace kf::ejb {
-
-std::unique_ptr<JavapRunner> MakeJavapRunner(const GeneratorSettings& settings) {
-    return std::make_unique<ProcessJavapRunner>(settings);
-}
-
-} // namespace kf::ejb

@@ -2,7 +2,9 @@
 // Running javap on one class, and preparing what it prints for the parser.
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "kf/ejb/settings.h"
 
@@ -36,8 +38,18 @@ private:
     GeneratorSettings settings_;
 };
 
-// The runner a real run uses.
+// The runner a real run uses: the one-JVM service where it can run, otherwise one javap
+// process per class.
 std::unique_ptr<JavapRunner> MakeJavapRunner(const GeneratorSettings& settings);
+
+// The options javap gets before the class name.
+std::vector<std::string> JavapOptions(const GeneratorSettings& settings);
+
+// The outcome of one javap run from its exit code (nullopt: not started), its standard
+// output and its standard error (nullopt: not readable). Output ends at its first zero
+// byte; the run fails on a non-zero code or an empty output.
+JavapOutcome JavapOutcomeOf(const std::string& javaName, std::optional<int> exitCode,
+                            std::optional<std::string> output, std::optional<std::string> error);
 
 // "Can't get information of " + name.
 std::string CantGetInformation(const std::string& javaName);
