@@ -105,8 +105,9 @@ inline std::vector<std::string> ClassicGrammarProblems(std::string_view converte
         for (char c : descriptor) descriptorBrackets += c == '[';
         for (char c : line) lineBrackets += c == '[';
         if (descriptorBrackets != lineBrackets) problem("brackets lost or invented", line);
-        if (line.find("[] ") != std::string_view::npos && line.find("[] throws ") == line.npos)
-            problem("brackets after a type before a name", line);
+        for (std::size_t at = line.find("[] "); at != line.npos; at = line.find("[] ", at + 1)) {
+            if (line.substr(at, 10) != "[] throws ") problem("brackets after a type", line);
+        }
         if (open == std::string_view::npos) {
             if (descriptor.front() == '(') problem("field with a method signature", line);
             std::size_t first = line.find('[');
