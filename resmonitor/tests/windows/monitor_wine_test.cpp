@@ -288,6 +288,10 @@ TEST(AboutBox, ShowsAndClosesOnOkOrClose) {
             about = FindWindowA("#32770", "About");
         }
         ASSERT_NE(about, nullptr);
+        if (viaOk) {
+            MonitorProcess::Pump(500);
+            SaveScreenshot(about, "aboutbox");
+        }
         std::vector<std::string> texts;
         for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             char text[128] = "";
@@ -311,6 +315,7 @@ TEST(AboutBox, ShowsAndClosesOnOkOrClose) {
 TEST(TrayMenu, RightButtonShowsThePopupMenu) {
     MonitorProcess monitor(Options{});
     ASSERT_TRUE(monitor.WaitForFrame());
+    SetCursorPos(400, 300);
     monitor.Post(kTrayMessage, 1, WM_RBUTTONDOWN);
     HWND menu = nullptr;
     for (int i = 0; i < 200 && menu == nullptr; ++i) {
@@ -323,7 +328,9 @@ TEST(TrayMenu, RightButtonShowsThePopupMenu) {
         }
     }
     ASSERT_NE(menu, nullptr);
-    // Another icon's notification shows nothing; Escape dismisses the menu.
+    MonitorProcess::Pump(500);
+    SaveScreenshot(menu, "traymenu");
+    // Escape dismisses the menu.
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     for (int i = 0; i < 200 && IsWindowVisible(menu); ++i)
         MonitorProcess::Pump(50);

@@ -57,7 +57,7 @@ std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
-void SetReportedVersion(const std::string& version) {
+void SetWineAppDefaults(const std::string& version) {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\resmonitor.exe", 0,
                         nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -67,6 +67,18 @@ void SetReportedVersion(const std::string& version) {
     else
         RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
                        static_cast<DWORD>(version.size() + 1));
+    RegCloseKey(key);
+
+    // Without a window manager on the test display, Wine draws captions itself only for
+    // windows it does not hand to one.
+    if (RegCreateKeyExA(HKEY_CURRENT_USER,
+                        "Software\\Wine\\AppDefaults\\resmonitor.exe\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (version.empty())
+        RegDeleteValueA(key, "Managed");
+    else
+        RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(key);
 }
 
@@ -92,7 +104,7 @@ void CALLBACK CreationCounter::OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG o
 }
 
 MonitorProcess::MonitorProcess(const Options& options) {
-    SetReportedVersion(options.version);
+    SetWineAppDefaults(options.version);
     folder_ = NewFolder("exe");
     std::string exe = folder_ + "\\resmonitor.exe";
     if (!CopyFileA(Env("KF_RESMONITOR_EXE").c_str(), exe.c_str(), FALSE))
@@ -128,7 +140,7 @@ MonitorProcess::~MonitorProcess() {
         CloseHandle(info_.hProcess);
         CloseHandle(info_.hThread);
     }
-    SetReportedVersion("");
+    SetWineAppDefaults("");
     RemoveFolder(folder_);
     RemoveFolder(workFolder_);
 }
@@ -189,6 +201,47 @@ void MonitorProcess::Pump(DWORD ms) {
             DispatchMessageA(&message);
         }
     } while (GetTickCount() - start < ms);
+}
+
+void SaveScreenshot(HWND window, const std::string& name) {
+    const char* dir = std::getenv("KF_SCREENSHOT_DIR");
+    if (dir == nullptr || *dir == '\0')
+        return;
+    RECT r;
+    GetWindowRect(window, &r);
+    const int margin = 12;
+    int x = r.left > margin ? r.left - margin : 0;
+    int y = r.top > margin ? r.top - margin : 0;
+    int width = r.right - x + margin;
+    int height = r.bottom - y + margin;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+    GdiFlush();
+    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    DWORD size = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    std::ofstream out(WindowsPath(dir) + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 ForeignWindow::ForeignWindow(const char* className) : className_(className) {

@@ -14,8 +14,8 @@ namespace kf::resmon::wine {
 std::string WindowsPath(const std::string& path);
 
 // The Windows version Wine reports to resmonitor.exe ("win98", "nt40", "win2k", "winxp",
-// "win7", ...); empty removes the setting.
-void SetReportedVersion(const std::string& version);
+// "win7", ...), and captions drawn by Wine itself; empty removes both settings.
+void SetWineAppDefaults(const std::string& version);
 
 struct Options {
     std::string version = "winxp";
@@ -65,6 +65,9 @@ private:
     PROCESS_INFORMATION info_{};
     HWND frame_ = nullptr;
 };
+
+// When KF_SCREENSHOT_DIR is set: the screen around the window, as <name>.bmp in that folder.
+void SaveScreenshot(HWND window, const std::string& name);
 
 // A top-level window of the given class owned by the test, like a script application's frame.
 class ForeignWindow {
