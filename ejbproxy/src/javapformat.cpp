@@ -25,8 +25,17 @@ bool IsBlank(char c) {
 // close a signature comment.
 bool IsGrammarCharacter(char c) {
     switch (c) {
-    case '(': case ')': case '[': case ']': case '{': case '}': case ',': case ';':
-    case '<': case '>': case '*':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case ',':
+    case ';':
+    case '<':
+    case '>':
+    case '*':
         return true;
     default:
         return IsBlank(c) || static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
@@ -35,9 +44,11 @@ bool IsGrammarCharacter(char c) {
 
 std::string_view Trim(std::string_view s) {
     std::size_t b = 0;
-    while (b < s.size() && IsBlank(s[b])) ++b;
+    while (b < s.size() && IsBlank(s[b]))
+        ++b;
     std::size_t e = s.size();
-    while (e > b && IsBlank(s[e - 1])) --e;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -56,7 +67,8 @@ std::optional<std::string> EraseGenerics(std::string_view s) {
         if (c == '<') {
             ++depth;
         } else if (c == '>') {
-            if (depth == 0) return std::nullopt;
+            if (depth == 0)
+                return std::nullopt;
             --depth;
             if (depth == 0 && i + 1 < s.size() && s[i + 1] == '.') {
                 out += '$';
@@ -66,7 +78,8 @@ std::optional<std::string> EraseGenerics(std::string_view s) {
             out += c;
         }
     }
-    if (depth != 0) return std::nullopt;
+    if (depth != 0)
+        return std::nullopt;
     return out;
 }
 
@@ -90,22 +103,24 @@ std::optional<std::vector<std::string_view>> SplitTopLevel(std::string_view s, c
         if (c == '<') {
             ++depth;
         } else if (c == '>') {
-            if (depth == 0) return std::nullopt;
+            if (depth == 0)
+                return std::nullopt;
             --depth;
         } else if (depth == 0 && (separator == 0 ? IsBlank(c) : c == separator)) {
             cut(i);
             start = i + 1;
         }
     }
-    if (depth != 0) return std::nullopt;
+    if (depth != 0)
+        return std::nullopt;
     cut(s.size());
     return parts;
 }
 
 bool IsMemberModifier(std::string_view w) {
-    return w == "public" || w == "protected" || w == "private" || w == "static" ||
-           w == "final" || w == "abstract" || w == "synchronized" || w == "native" ||
-           w == "transient" || w == "volatile" || w == "strictfp" || w == "default";
+    return w == "public" || w == "protected" || w == "private" || w == "static" || w == "final" ||
+           w == "abstract" || w == "synchronized" || w == "native" || w == "transient" ||
+           w == "volatile" || w == "strictfp" || w == "default";
 }
 
 // Modifiers without a classic keyword that say nothing about types.
@@ -115,9 +130,11 @@ bool IsDroppedModifier(std::string_view w) {
 
 // A name the parser reads as one word. Dots separate packages only in class names.
 bool IsPlainName(std::string_view s, bool dotsAllowed) {
-    if (s.empty()) return false;
+    if (s.empty())
+        return false;
     for (char c : s) {
-        if (IsGrammarCharacter(c) || c == '/' || (!dotsAllowed && c == '.')) return false;
+        if (IsGrammarCharacter(c) || c == '/' || (!dotsAllowed && c == '.'))
+            return false;
     }
     return true;
 }
@@ -126,10 +143,12 @@ bool IsPlainName(std::string_view s, bool dotsAllowed) {
 
 // A class name inside a descriptor, between 'L' and ';': slash-separated, no empty part.
 bool IsInternalName(std::string_view s) {
-    if (s.empty() || s.front() == '/' || s.back() == '/') return false;
+    if (s.empty() || s.front() == '/' || s.back() == '/')
+        return false;
     for (std::size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
-        if (IsGrammarCharacter(c) || c == '.' || (c == '/' && s[i + 1] == '/')) return false;
+        if (IsGrammarCharacter(c) || c == '.' || (c == '/' && s[i + 1] == '/'))
+            return false;
     }
     return true;
 }
@@ -145,24 +164,35 @@ void AppendElementName(std::string& out, const DescribedType& t) {
         out += t.primitive;
         return;
     }
-    for (char c : t.internal) out += c == '/' ? '.' : c;
+    for (char c : t.internal)
+        out += c == '/' ? '.' : c;
 }
 
 void AppendBrackets(std::string& out, std::size_t dimensions) {
-    for (std::size_t i = 0; i < dimensions; ++i) out += "[]";
+    for (std::size_t i = 0; i < dimensions; ++i)
+        out += "[]";
 }
 
 std::string_view PrimitiveName(char c) {
     switch (c) {
-    case 'B': return "byte";
-    case 'C': return "char";
-    case 'D': return "double";
-    case 'F': return "float";
-    case 'I': return "int";
-    case 'J': return "long";
-    case 'S': return "short";
-    case 'Z': return "boolean";
-    default: return {};
+    case 'B':
+        return "byte";
+    case 'C':
+        return "char";
+    case 'D':
+        return "double";
+    case 'F':
+        return "float";
+    case 'I':
+        return "int";
+    case 'J':
+        return "long";
+    case 'S':
+        return "short";
+    case 'Z':
+        return "boolean";
+    default:
+        return {};
     }
 }
 
@@ -173,13 +203,16 @@ std::optional<DescribedType> ParseType(std::string_view d, std::size_t& pos, boo
         ++t.dimensions;
         ++pos;
     }
-    if (pos >= d.size()) return std::nullopt;
+    if (pos >= d.size())
+        return std::nullopt;
     char c = d[pos];
     if (c == 'L') {
         std::size_t semi = d.find(';', pos + 1);
-        if (semi == std::string_view::npos) return std::nullopt;
+        if (semi == std::string_view::npos)
+            return std::nullopt;
         t.internal = d.substr(pos + 1, semi - pos - 1);
-        if (!IsInternalName(t.internal)) return std::nullopt;
+        if (!IsInternalName(t.internal))
+            return std::nullopt;
         pos = semi + 1;
         return t;
     }
@@ -187,7 +220,8 @@ std::optional<DescribedType> ParseType(std::string_view d, std::size_t& pos, boo
         t.primitive = "void";
     } else {
         t.primitive = PrimitiveName(c);
-        if (t.primitive.empty()) return std::nullopt;
+        if (t.primitive.empty())
+            return std::nullopt;
     }
     ++pos;
     return t;
@@ -199,22 +233,27 @@ struct MethodDescriptor {
 };
 
 std::optional<MethodDescriptor> ParseMethodDescriptor(std::string_view d) {
-    if (d.empty() || d.front() != '(') return std::nullopt;
+    if (d.empty() || d.front() != '(')
+        return std::nullopt;
     MethodDescriptor m;
     std::size_t pos = 1;
     bool first = true;
     while (pos < d.size() && d[pos] != ')') {
         auto t = ParseType(d, pos, false);
-        if (!t) return std::nullopt;
-        if (!first) m.parameters += ", ";
+        if (!t)
+            return std::nullopt;
+        if (!first)
+            m.parameters += ", ";
         first = false;
         AppendElementName(m.parameters, *t);
         AppendBrackets(m.parameters, t->dimensions);
     }
-    if (pos >= d.size()) return std::nullopt;
+    if (pos >= d.size())
+        return std::nullopt;
     ++pos;
     auto result = ParseType(d, pos, true);
-    if (!result || pos != d.size()) return std::nullopt;
+    if (!result || pos != d.size())
+        return std::nullopt;
     m.result = *result;
     return m;
 }
@@ -222,7 +261,8 @@ std::optional<MethodDescriptor> ParseMethodDescriptor(std::string_view d) {
 std::optional<DescribedType> ParseFieldDescriptor(std::string_view d) {
     std::size_t pos = 0;
     auto t = ParseType(d, pos, false);
-    if (!t || pos != d.size()) return std::nullopt;
+    if (!t || pos != d.size())
+        return std::nullopt;
     return t;
 }
 
@@ -235,24 +275,30 @@ class TypeVariables {
 public:
     // "<T extends a.B<? super T>, U>"; false when the group is malformed.
     bool Add(std::string_view group) {
-        if (group.size() < 2 || group.front() != '<' || group.back() != '>') return false;
+        if (group.size() < 2 || group.front() != '<' || group.back() != '>')
+            return false;
         auto params = SplitTopLevel(group.substr(1, group.size() - 2), ',');
-        if (!params) return false;
+        if (!params)
+            return false;
         for (std::string_view p : *params) {
             std::size_t blank = 0;
-            while (blank < p.size() && !IsBlank(p[blank])) ++blank;
+            while (blank < p.size() && !IsBlank(p[blank]))
+                ++blank;
             std::string_view name = p.substr(0, blank);
             std::string_view rest = Trim(p.substr(blank));
-            if (!IsPlainName(name, false)) return false;
+            if (!IsPlainName(name, false))
+                return false;
             std::string bound = "java.lang.Object";
             if (!rest.empty()) {
                 if (!StartsWith(rest, "extends") || rest.size() == 7 || !IsBlank(rest[7]))
                     return false;
                 rest = Trim(rest.substr(7));
                 auto bounds = SplitTopLevel(rest, '&');
-                if (!bounds || bounds->front().empty()) return false;
+                if (!bounds || bounds->front().empty())
+                    return false;
                 auto erased = EraseGenerics(bounds->front());
-                if (!erased || !IsPlainName(*erased, true)) return false;
+                if (!erased || !IsPlainName(*erased, true))
+                    return false;
                 bound = std::move(*erased);
             }
             Variable v;
@@ -295,7 +341,8 @@ std::optional<std::string> ResolveTypeVariable(const std::string& name, TypeVari
             v = cls.Find(*current);
         }
         if (!v) {
-            if (!path.empty()) result = *current;
+            if (!path.empty())
+                result = *current;
             break;
         }
         if (v->state == State::Resolved) {
@@ -318,7 +365,8 @@ std::optional<std::string> ResolveTypeVariable(const std::string& name, TypeVari
             v->state = State::Unresolvable;
         }
     }
-    if (unresolvable) return std::nullopt;
+    if (unresolvable)
+        return std::nullopt;
     return result;
 }
 
@@ -340,34 +388,42 @@ bool IsClassKind(std::string_view w) {
 
 // "public final class a.B<T> extends a.C<T> implements a.D<T>, a.E {"
 std::optional<ClassHead> ParseClassHead(std::string_view line) {
-    if (line.empty() || line.back() != '{') return std::nullopt;
+    if (line.empty() || line.back() != '{')
+        return std::nullopt;
     std::string_view body = Trim(line.substr(0, line.size() - 1));
-    if (body.find_first_of("(){};/*[]") != std::string_view::npos) return std::nullopt;
+    if (body.find_first_of("(){};/*[]") != std::string_view::npos)
+        return std::nullopt;
     auto words = SplitTopLevel(body, 0);
-    if (!words) return std::nullopt;
+    if (!words)
+        return std::nullopt;
     ClassHead head;
     std::size_t i = 0;
     for (; i < words->size() && !IsClassKind((*words)[i]); ++i) {
         std::string_view w = (*words)[i];
-        if (!IsPlainName(w, false)) return std::nullopt;
+        if (!IsPlainName(w, false))
+            return std::nullopt;
         if (IsDroppedModifier(w)) {
             head.modern = true;
         } else {
             head.modifiers.push_back(w);
         }
     }
-    if (i + 1 >= words->size()) return std::nullopt;
+    if (i + 1 >= words->size())
+        return std::nullopt;
     head.kind = (*words)[i];
-    if (head.kind != "class" && head.kind != "interface") head.modern = true;
+    if (head.kind != "class" && head.kind != "interface")
+        head.modern = true;
     std::string_view nameWord = (*words)[++i];
     std::size_t lt = nameWord.find('<');
     head.name = nameWord.substr(0, lt);
     if (lt != std::string_view::npos) {
         head.typeParameters = nameWord.substr(lt);
-        if (head.typeParameters.back() != '>') return std::nullopt;
+        if (head.typeParameters.back() != '>')
+            return std::nullopt;
         head.modern = true;
     }
-    if (!IsPlainName(head.name, true)) return std::nullopt;
+    if (!IsPlainName(head.name, true))
+        return std::nullopt;
 
     // The clauses, with commas as tokens of their own: "a.B<K, V>," is an item and ",".
     std::vector<std::string_view> tokens;
@@ -378,10 +434,13 @@ std::optional<ClassHead> ParseClassHead(std::string_view line) {
             continue;
         }
         auto items = SplitTopLevel(w, ',');
-        if (!items) return std::nullopt;
+        if (!items)
+            return std::nullopt;
         for (std::size_t k = 0; k < items->size(); ++k) {
-            if (k > 0) tokens.push_back(",");
-            if (!(*items)[k].empty()) tokens.push_back((*items)[k]);
+            if (k > 0)
+                tokens.push_back(",");
+            if (!(*items)[k].empty())
+                tokens.push_back((*items)[k]);
         }
     }
     std::vector<std::string> permits;
@@ -389,25 +448,32 @@ std::optional<ClassHead> ParseClassHead(std::string_view line) {
     bool expectItem = false;
     for (std::string_view tok : tokens) {
         if (tok == "extends" || tok == "implements" || tok == "permits") {
-            if (expectItem) return std::nullopt;
-            list = tok == "extends" ? &head.extendsList
+            if (expectItem)
+                return std::nullopt;
+            list = tok == "extends"      ? &head.extendsList
                    : tok == "implements" ? &head.implementsList
                                          : &permits;
-            if (tok == "permits") head.modern = true;
+            if (tok == "permits")
+                head.modern = true;
             expectItem = true;
         } else if (tok == ",") {
-            if (expectItem || !list) return std::nullopt;
+            if (expectItem || !list)
+                return std::nullopt;
             expectItem = true;
         } else {
-            if (!expectItem) return std::nullopt;
-            if (tok.find('<') != std::string_view::npos) head.modern = true;
+            if (!expectItem)
+                return std::nullopt;
+            if (tok.find('<') != std::string_view::npos)
+                head.modern = true;
             auto erased = EraseGenerics(tok);
-            if (!erased || !IsPlainName(*erased, true)) return std::nullopt;
+            if (!erased || !IsPlainName(*erased, true))
+                return std::nullopt;
             list->push_back(std::move(*erased));
             expectItem = false;
         }
     }
-    if (expectItem) return std::nullopt;
+    if (expectItem)
+        return std::nullopt;
     return head;
 }
 
@@ -421,10 +487,12 @@ std::string ClassicHead(const ClassHead& head) {
     out += ' ';
     out += head.name;
     auto appendList = [&](std::string_view keyword, const std::vector<std::string>& items) {
-        if (items.empty()) return;
+        if (items.empty())
+            return;
         out += keyword;
         for (std::size_t k = 0; k < items.size(); ++k) {
-            if (k) out += ',';
+            if (k)
+                out += ',';
             out += items[k];
         }
     };
@@ -446,7 +514,8 @@ struct MemberDeclaration {
 
 // "  public static <T> java.util.List<T> f(T[], int) throws X, a/b/E;"
 std::optional<MemberDeclaration> ParseMemberDeclaration(std::string_view line) {
-    if (line.empty() || line.back() != ';') return std::nullopt;
+    if (line.empty() || line.back() != ';')
+        return std::nullopt;
     std::string_view body = Trim(line.substr(0, line.size() - 1));
     MemberDeclaration decl;
 
@@ -456,7 +525,8 @@ std::optional<MemberDeclaration> ParseMemberDeclaration(std::string_view line) {
         if (body[i] == '<') {
             ++depth;
         } else if (body[i] == '>') {
-            if (depth == 0) return std::nullopt;
+            if (depth == 0)
+                return std::nullopt;
             --depth;
         } else if (body[i] == '(' && depth == 0) {
             open = i;
@@ -473,23 +543,28 @@ std::optional<MemberDeclaration> ParseMemberDeclaration(std::string_view line) {
             if (!StartsWith(after, "throws") || after.size() == 6 || !IsBlank(after[6]))
                 return std::nullopt;
             auto items = SplitTopLevel(Trim(after.substr(6)), ',');
-            if (!items) return std::nullopt;
+            if (!items)
+                return std::nullopt;
             for (std::string_view item : *items) {
-                if (item.empty()) return std::nullopt;
+                if (item.empty())
+                    return std::nullopt;
                 decl.throwsList.push_back(item);
             }
         }
         front = Trim(body.substr(0, open));
     }
-    if (front.find_first_of("(){};") != std::string_view::npos) return std::nullopt;
+    if (front.find_first_of("(){};") != std::string_view::npos)
+        return std::nullopt;
     auto words = SplitTopLevel(front, 0);
-    if (!words || words->empty()) return std::nullopt;
+    if (!words || words->empty())
+        return std::nullopt;
 
     std::size_t n = words->size();
     std::size_t modifierCount;
     bool typed = n >= 2 && !IsMemberModifier((*words)[n - 2]) && (*words)[n - 2].front() != '<';
     if (open == std::string_view::npos) {
-        if (!typed) return std::nullopt;
+        if (!typed)
+            return std::nullopt;
         decl.kind = MemberKind::Field;
         modifierCount = n - 2;
     } else {
@@ -507,10 +582,12 @@ std::optional<MemberDeclaration> ParseMemberDeclaration(std::string_view line) {
     std::string_view name = (*words)[n - 1];
     if (decl.kind == MemberKind::Constructor) {
         auto erased = EraseGenerics(name);
-        if (!erased || !IsPlainName(*erased, true)) return std::nullopt;
+        if (!erased || !IsPlainName(*erased, true))
+            return std::nullopt;
         decl.name = std::move(*erased);
     } else {
-        if (!IsPlainName(name, false)) return std::nullopt;
+        if (!IsPlainName(name, false))
+            return std::nullopt;
         decl.name = std::string(name);
     }
     return decl;
@@ -528,14 +605,16 @@ public:
     explicit LineReader(std::string_view text) : text_(text) {}
 
     std::optional<Line> Peek() const {
-        if (pos_ >= text_.size()) return std::nullopt;
+        if (pos_ >= text_.size())
+            return std::nullopt;
         std::size_t nl = text_.find('\n', pos_);
         Line line;
         if (nl == std::string_view::npos) {
             line.content = text_.substr(pos_);
         } else {
             std::size_t end = nl;
-            if (end > pos_ && text_[end - 1] == '\r') --end;
+            if (end > pos_ && text_[end - 1] == '\r')
+                --end;
             line.content = text_.substr(pos_, end - pos_);
             line.ending = text_.substr(end, nl + 1 - end);
         }
@@ -544,7 +623,8 @@ public:
 
     std::optional<Line> Next() {
         auto line = Peek();
-        if (line) pos_ += line->content.size() + line->ending.size();
+        if (line)
+            pos_ += line->content.size() + line->ending.size();
         return line;
     }
 
@@ -554,7 +634,8 @@ private:
 };
 
 std::optional<std::string_view> DescriptorOf(std::string_view trimmed) {
-    if (!StartsWith(trimmed, kDescriptorLabel)) return std::nullopt;
+    if (!StartsWith(trimmed, kDescriptorLabel))
+        return std::nullopt;
     return Trim(trimmed.substr(kDescriptorLabel.size()));
 }
 
@@ -574,15 +655,18 @@ public:
             std::string_view t = Trim(line->content);
             if (auto head = ParseClassHead(t)) {
                 classVariables_.Clear();
-                if (!head->typeParameters.empty()) classVariables_.Add(head->typeParameters);
+                if (!head->typeParameters.empty())
+                    classVariables_.Add(head->typeParameters);
                 out_ += ClassicHead(*head);
                 out_ += line->ending;
                 inBody = true;
                 continue;
             }
             if (inBody) {
-                if (t == "}") inBody = false;
-                if (t.empty()) continue; // javap's blank separators between members
+                if (t == "}")
+                    inBody = false;
+                if (t.empty())
+                    continue; // javap's blank separators between members
                 if (t.back() == ';') {
                     auto next = reader.Peek();
                     if (next) {
@@ -591,14 +675,16 @@ public:
                             reader.Next();
                             continue;
                         }
-                        if (overflow_) return std::string(text_);
+                        if (overflow_)
+                            return std::string(text_);
                     }
                 }
             }
             out_ += line->content;
             out_ += line->ending;
         }
-        if (out_.size() > limit_) return std::string(text_);
+        if (out_.size() > limit_)
+            return std::string(text_);
         return std::move(out_);
     }
 
@@ -606,25 +692,30 @@ private:
     bool AppendMember(std::string_view declLine, std::string_view descriptor, const Line& decl,
                       const Line& descriptorLine) {
         auto member = ParseMemberDeclaration(declLine);
-        if (!member) return false;
+        if (!member)
+            return false;
 
         TypeVariables methodVariables;
         for (std::string_view group : member->typeParameters) {
-            if (!methodVariables.Add(group)) return false;
+            if (!methodVariables.Add(group))
+                return false;
         }
         std::vector<std::string> exceptions;
         exceptions.reserve(member->throwsList.size());
         std::size_t length = out_.size() + declLine.size() + 2 * descriptor.size();
         for (std::string_view item : member->throwsList) {
             auto erased = EraseGenerics(item);
-            if (!erased) return false;
+            if (!erased)
+                return false;
             for (char& c : *erased) {
-                if (c == '/') c = '.'; // javap prints some throws entries in internal form
+                if (c == '/')
+                    c = '.'; // javap prints some throws entries in internal form
             }
             if (auto bound = ResolveTypeVariable(*erased, &methodVariables, classVariables_)) {
                 erased = std::move(bound);
             }
-            if (!IsPlainName(*erased, true)) return false;
+            if (!IsPlainName(*erased, true))
+                return false;
             length += erased->size() + 2;
             if (length > limit_) {
                 overflow_ = true;
@@ -640,16 +731,19 @@ private:
         }
         if (member->kind == MemberKind::Field) {
             auto type = ParseFieldDescriptor(descriptor);
-            if (!type) return false;
+            if (!type)
+                return false;
             AppendElementName(text, *type);
             text += ' ';
             text += member->name;
             AppendBrackets(text, type->dimensions);
         } else {
             auto method = ParseMethodDescriptor(descriptor);
-            if (!method) return false;
+            if (!method)
+                return false;
             if (member->kind == MemberKind::Constructor) {
-                if (method->result.primitive != "void") return false;
+                if (method->result.primitive != "void")
+                    return false;
             } else {
                 AppendElementName(text, method->result);
                 text += ' ';
@@ -691,17 +785,20 @@ bool IsModernJavapFormat(std::string_view text) {
     LineReader reader(text);
     while (auto line = reader.Next()) {
         std::string_view t = Trim(line->content);
-        if (DescriptorOf(t)) return true;
+        if (DescriptorOf(t))
+            return true;
         if (!t.empty() && t.back() == '{') {
             auto head = ParseClassHead(t);
-            if (head && head->modern) return true;
+            if (head && head->modern)
+                return true;
         }
     }
     return false;
 }
 
 std::string ConvertModernJavapFormat(std::string_view text) {
-    if (!IsModernJavapFormat(text)) return std::string(text);
+    if (!IsModernJavapFormat(text))
+        return std::string(text);
     return Converter(text).Run();
 }
 

@@ -23,19 +23,49 @@ namespace {
 using javaptest::ClassicGrammarProblems;
 
 const std::vector<std::string> kClasses = {
-    "java.util.Vector", "java.util.Collections", "java.util.List", "java.util.Map$Entry",
-    "java.util.Optional", "java.util.stream.Stream", "java.util.function.Function",
-    "java.util.Spliterator", "java.util.Spliterator$OfInt", "java.lang.Enum",
-    "java.util.concurrent.TimeUnit", "java.lang.String", "java.lang.Object", "java.util.Map",
-    "java.util.HashMap", "java.util.ArrayList", "java.util.Arrays", "java.util.Comparator",
-    "java.util.AbstractMap$SimpleEntry", "java.util.EnumMap", "java.util.Date",
-    "java.lang.Thread", "java.lang.Thread$State", "java.lang.Integer", "java.lang.Math",
-    "java.lang.Comparable", "java.lang.Iterable", "java.lang.Record", "java.lang.Class",
-    "java.lang.reflect.Method", "java.lang.invoke.MethodHandle", "java.lang.annotation.Retention",
-    "java.lang.constant.ConstantDesc", "java.io.File", "java.io.InputStream",
-    "java.io.Serializable", "java.math.BigDecimal", "java.time.LocalDate",
-    "java.util.concurrent.CompletableFuture", "java.util.concurrent.ConcurrentHashMap",
-    "java.util.stream.Collectors", "java.nio.ByteBuffer", "java.rmi.RemoteException",
+    "java.util.Vector",
+    "java.util.Collections",
+    "java.util.List",
+    "java.util.Map$Entry",
+    "java.util.Optional",
+    "java.util.stream.Stream",
+    "java.util.function.Function",
+    "java.util.Spliterator",
+    "java.util.Spliterator$OfInt",
+    "java.lang.Enum",
+    "java.util.concurrent.TimeUnit",
+    "java.lang.String",
+    "java.lang.Object",
+    "java.util.Map",
+    "java.util.HashMap",
+    "java.util.ArrayList",
+    "java.util.Arrays",
+    "java.util.Comparator",
+    "java.util.AbstractMap$SimpleEntry",
+    "java.util.EnumMap",
+    "java.util.Date",
+    "java.lang.Thread",
+    "java.lang.Thread$State",
+    "java.lang.Integer",
+    "java.lang.Math",
+    "java.lang.Comparable",
+    "java.lang.Iterable",
+    "java.lang.Record",
+    "java.lang.Class",
+    "java.lang.reflect.Method",
+    "java.lang.invoke.MethodHandle",
+    "java.lang.annotation.Retention",
+    "java.lang.constant.ConstantDesc",
+    "java.io.File",
+    "java.io.InputStream",
+    "java.io.Serializable",
+    "java.math.BigDecimal",
+    "java.time.LocalDate",
+    "java.util.concurrent.CompletableFuture",
+    "java.util.concurrent.ConcurrentHashMap",
+    "java.util.stream.Collectors",
+    "java.nio.ByteBuffer",
+    "java.rmi.RemoteException",
 };
 
 struct ClassText {
@@ -56,7 +86,8 @@ std::vector<ClassText> SplitPerClass(const std::string& output) {
         std::string_view line(output.data() + start, end - start);
         current += line;
         std::size_t kind = line.find(" class ");
-        if (kind == std::string_view::npos) kind = line.find("interface ");
+        if (kind == std::string_view::npos)
+            kind = line.find("interface ");
         if (name.empty() && line.substr(0, 7) == "public " && kind != std::string_view::npos) {
             std::string_view rest = line.substr(line.find(' ', kind + 1) + 1);
             name = std::string(rest.substr(0, rest.find_first_of("< {")));

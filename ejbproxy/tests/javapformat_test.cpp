@@ -87,7 +87,9 @@ const MemberCase kMemberCases[] = {
     {"enum values", "public static a.Color[] values();", "()[La/Color;",
      "public static a.Color values()[];"},
     // throws lists: method variables first, then the class's, bounds erased
-    {"method type variable", "public <X extends java.lang.Throwable> T get(java.util.function.Supplier<? extends X>) throws X;",
+    {"method type variable",
+     "public <X extends java.lang.Throwable> T get(java.util.function.Supplier<? extends X>) "
+     "throws X;",
      "(Ljava/util/function/Supplier;)Ljava/lang/Comparable;",
      "public java.lang.Comparable get(java.util.function.Supplier) throws java.lang.Throwable;"},
     {"class type variable", "public void fail() throws E;", "()V",
@@ -151,7 +153,8 @@ const TextCase kTextCases[] = {
     // class heads
     {"interface with generic extends",
      "public interface java.util.stream.Stream<T> extends java.util.stream.BaseStream<T, "
-     "java.util.stream.Stream<T>> {\n" + kMember + "}\n",
+     "java.util.stream.Stream<T>> {\n" +
+         kMember + "}\n",
      "public interface java.util.stream.Stream extends java.util.stream.BaseStream{\n" +
          kClassicMember + "}\n"},
     {"class with interfaces",
@@ -196,14 +199,17 @@ const TextCase kTextCases[] = {
     {"binary", std::string("\0<\xff\n{\x80>;\n", 9), std::string("\0<\xff\n{\x80>;\n", 9)},
     // what the converter does not understand passes through unchanged
     {"unbalanced generics",
-     "public class a.A {\n" + kMember + "  public java.util.List<T foo();\n    descriptor: ()I\n}\n",
+     "public class a.A {\n" + kMember +
+         "  public java.util.List<T foo();\n    descriptor: ()I\n}\n",
      "public class a.A{\n" + kClassicMember +
          "  public java.util.List<T foo();\n    descriptor: ()I\n}\n"},
     {"malformed descriptor",
-     "public class a.A {\n" + kMember + "  public void f(java.lang.String);\n"
-     "    descriptor: (Ljava/lang/String)V\n}\n",
-     "public class a.A{\n" + kClassicMember + "  public void f(java.lang.String);\n"
-     "    descriptor: (Ljava/lang/String)V\n}\n"},
+     "public class a.A {\n" + kMember +
+         "  public void f(java.lang.String);\n"
+         "    descriptor: (Ljava/lang/String)V\n}\n",
+     "public class a.A{\n" + kClassicMember +
+         "  public void f(java.lang.String);\n"
+         "    descriptor: (Ljava/lang/String)V\n}\n"},
     {"field with a method descriptor",
      "public class a.A {\n" + kMember + "  public int x;\n    descriptor: ()I\n}\n",
      "public class a.A{\n" + kClassicMember + "  public int x;\n    descriptor: ()I\n}\n"},
@@ -217,15 +223,18 @@ const TextCase kTextCases[] = {
      "public class a.A {\n  public int f();\n" + kMember + "    descriptor: ()V\n}\n",
      "public class a.A{\n  public int f();\n" + kClassicMember + "    descriptor: ()V\n}\n"},
     // truncated output
-    {"truncated in a descriptor", "public class a.A<T> {\n" + kMember + "  public int g();\n    descriptor: (",
+    {"truncated in a descriptor",
+     "public class a.A<T> {\n" + kMember + "  public int g();\n    descriptor: (",
      "public class a.A{\n" + kClassicMember + "  public int g();\n    descriptor: ("},
     {"truncated after a declaration", "public class a.A<T> {\n" + kMember + "  public T g();",
      "public class a.A{\n" + kClassicMember + "  public T g();"},
     {"truncated in type parameters",
      "public class a.A<T> {\n" + kMember + "  public <T extends java.lang.Comparable<? su",
      "public class a.A{\n" + kClassicMember + "  public <T extends java.lang.Comparable<? su"},
-    {"truncated in the head", "public class a.A<T> extends a.B<", "public class a.A<T> extends a.B<"},
-    {"member line ends the text", "public class a.A<T> {\n  public int size();\n    descriptor: ()I",
+    {"truncated in the head", "public class a.A<T> extends a.B<",
+     "public class a.A<T> extends a.B<"},
+    {"member line ends the text",
+     "public class a.A<T> {\n  public int size();\n    descriptor: ()I",
      "public class a.A{\n    public int size();\n\t/*   ()I   */"},
 };
 
@@ -284,8 +293,9 @@ TEST(HostileInput, DeepNestingLongChainsAndManyMembers) {
     const int chain = 50000;
     std::string params, throwsList, expected;
     for (int i = 0; i < chain; ++i) {
-        params += (i ? ", A" : "<A") + std::to_string(i) + " extends " +
-                  (i + 1 < chain ? "A" + std::to_string(i + 1) : std::string("java.io.IOException"));
+        params +=
+            (i ? ", A" : "<A") + std::to_string(i) + " extends " +
+            (i + 1 < chain ? "A" + std::to_string(i + 1) : std::string("java.io.IOException"));
         throwsList += (i ? ", A" : "A") + std::to_string(i);
         expected += i ? ", java.io.IOException" : "java.io.IOException";
     }
@@ -295,14 +305,17 @@ TEST(HostileInput, DeepNestingLongChainsAndManyMembers) {
               std::string::npos);
 
     std::string many = "public class a.A<T> {\n";
-    for (int i = 0; i < 200000; ++i) many += "  public T[] f(T...);\n    descriptor: ([Ljava/lang/Object;)[Ljava/lang/Object;\n\n";
+    for (int i = 0; i < 200000; ++i)
+        many +=
+            "  public T[] f(T...);\n    descriptor: ([Ljava/lang/Object;)[Ljava/lang/Object;\n\n";
     many += "}\n";
     converted = ConvertModernJavapFormat(many);
     EXPECT_EQ(ClassicGrammarProblems(converted), std::vector<std::string>{});
-    EXPECT_EQ(converted.size(), std::string("public class a.A{\n}\n").size() +
-                                    200000 * std::string("    public java.lang.Object f(java.lang.Object[])[];\n"
-                                                         "\t/*   ([Ljava/lang/Object;)[Ljava/lang/Object;   */\n")
-                                                  .size());
+    EXPECT_EQ(converted.size(),
+              std::string("public class a.A{\n}\n").size() +
+                  200000 * std::string("    public java.lang.Object f(java.lang.Object[])[];\n"
+                                       "\t/*   ([Ljava/lang/Object;)[Ljava/lang/Object;   */\n")
+                               .size());
 }
 
 // A short throws entry may stand for a long bound; repeated, that would multiply the
@@ -310,7 +323,8 @@ TEST(HostileInput, DeepNestingLongChainsAndManyMembers) {
 TEST(HostileInput, BoundsRepeatedInThrowsDoNotMultiplyTheText) {
     std::string text = "public class a.A {\n  public <X extends a." + std::string(1 << 20, 'N') +
                        "> void f() throws X";
-    for (int i = 0; i < 100000; ++i) text += ", X";
+    for (int i = 0; i < 100000; ++i)
+        text += ", X";
     text += ";\n    descriptor: ()V\n}\n";
     EXPECT_EQ(ConvertModernJavapFormat(text), text);
 }
@@ -321,7 +335,8 @@ std::vector<std::string> DescriptorsOf(const std::string& javapText) {
     std::vector<std::string> descriptors;
     for (std::string_view line : javaptest::SplitLines(javapText)) {
         std::size_t at = line.find("descriptor: ");
-        if (at != std::string_view::npos) descriptors.emplace_back(line.substr(at + 12));
+        if (at != std::string_view::npos)
+            descriptors.emplace_back(line.substr(at + 12));
     }
     return descriptors;
 }
@@ -348,7 +363,8 @@ TEST_P(Javap17Golden, ParsesWithEverySignature) {
     bool ok = ReadClassDescription(cls, PrepareDescription(modern), resolver, members);
     ASSERT_TRUE(ok) << (resolver.errors.empty() ? "" : resolver.errors.front());
     std::vector<std::string> signatures;
-    for (const ProxyMember& m : members) signatures.push_back(m.signature);
+    for (const ProxyMember& m : members)
+        signatures.push_back(m.signature);
     EXPECT_EQ(signatures, DescriptorsOf(modern));
     for (const std::string& name : resolver.requested) {
         EXPECT_TRUE(javaptest::IsBinaryClassName(name)) << name;
@@ -356,9 +372,9 @@ TEST_P(Javap17Golden, ParsesWithEverySignature) {
 }
 
 const char* const kFixtures[] = {
-    "java.util.Optional",  "java.util.Map$Entry", "java.util.concurrent.TimeUnit",
+    "java.util.Optional",      "java.util.Map$Entry",  "java.util.concurrent.TimeUnit",
     "java.util.stream.Stream", "java.io.Serializable", "sample.Shapes",
-    "sample.Shapes$Inner", "sample.Shapes$Dflt",  "sample.Shapes$Point",
+    "sample.Shapes$Inner",     "sample.Shapes$Dflt",   "sample.Shapes$Point",
 };
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, Javap17Golden, testing::ValuesIn(kFixtures),
@@ -380,7 +396,8 @@ TEST(Javap17Parsed, TypeVariableThrowsAndArrayShapes) {
         cls, PrepareDescription(ReadFileBytes(dir + "/sample.Shapes.javap")), resolver, members));
     auto find = [&](const std::string& sig) -> const ProxyMember& {
         for (const ProxyMember& m : members) {
-            if (m.signature == sig) return m;
+            if (m.signature == sig)
+                return m;
         }
         static const ProxyMember none;
         ADD_FAILURE() << "no member with " << sig;

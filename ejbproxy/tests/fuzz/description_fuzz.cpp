@@ -34,9 +34,11 @@ private:
 std::string ClassNameIn(std::string_view text) {
     kf::ejb::DescriptionTokenizer tokens(text);
     kf::ejb::Token t;
-    do t = tokens.Next();
+    do
+        t = tokens.Next();
     while (t.kind != kf::ejb::TokenKind::EndOfText && t.kind != kf::ejb::TokenKind::Public);
-    do t = tokens.Next();
+    do
+        t = tokens.Next();
     while (t.kind != kf::ejb::TokenKind::EndOfText && t.kind != kf::ejb::TokenKind::Word);
     return t.text;
 }
@@ -47,8 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view input(reinterpret_cast<const char*>(data), size);
 
     std::string converted = kf::ejb::ConvertModernJavapFormat(input);
-    if (!kf::ejb::IsModernJavapFormat(input) && converted != input) __builtin_trap();
-    if (converted.size() > size * 16 + 65536) __builtin_trap();
+    if (!kf::ejb::IsModernJavapFormat(input) && converted != input)
+        __builtin_trap();
+    if (converted.size() > size * 16 + 65536)
+        __builtin_trap();
 
     std::string prepared = kf::ejb::PrepareDescription(std::string(input));
     kf::ejb::JavaClassProxy cls;
