@@ -37,8 +37,6 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-set(_kf_export_check_script "${CMAKE_CURRENT_LIST_FILE}")
-
 function(kf_add_export_check name)
   cmake_parse_arguments(ARG "" "TARGET" "EXPORTS" ${ARGN})
   if(NOT KF_OBJDUMP)
@@ -47,6 +45,6 @@ function(kf_add_export_check name)
   string(REPLACE ";" "\\;" expected "${ARG_EXPORTS}")
   add_test(NAME ${name}
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${KF_OBJDUMP} -DDLL=$<TARGET_FILE:${ARG_TARGET}>
-                   "-DEXPECTED=${expected}" -P ${_kf_export_check_script})
+                   "-DEXPECTED=${expected}" -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
   set_tests_properties(${name} PROPERTIES LABELS exports)
 endfunction()
