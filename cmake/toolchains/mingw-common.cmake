@@ -7,7 +7,8 @@
 #   and .dll files run under Wine and on a bare Windows without runtime DLLs beside them.
 # - Third-party libraries cross-built by scripts/setup live outside the checkout in
 #   ${KF_THIRDPARTY_DIR}/<triplet>/<name>-<Debian version>; they are found via
-#   CMAKE_FIND_ROOT_PATH (GoogleTest: its GTestConfig.cmake).
+#   CMAKE_FIND_ROOT_PATH (GoogleTest: its GTestConfig.cmake; Xerces-C: its
+#   XercesCConfig.cmake or lib/libxerces-c.a with include/).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_VERSION 6.1) # Windows 7: the oldest API level our code asks for
 
@@ -46,7 +47,8 @@ if(NOT _kf_gtest_prefix AND NOT _KF_GTEST_NOTE_SHOWN)
   set(_KF_GTEST_NOTE_SHOWN ON)
   message(STATUS "No cross-built GoogleTest for ${KF_MINGW_TRIPLET} in ${KF_THIRDPARTY_DIR}: run scripts/setup")
 endif()
-set(CMAKE_FIND_ROOT_PATH /usr/${KF_MINGW_TRIPLET} ${_kf_gtest_prefix})
+kf_thirdparty_prefix(_kf_xerces_prefix xerces-c libxerces-c-dev)
+set(CMAKE_FIND_ROOT_PATH /usr/${KF_MINGW_TRIPLET} ${_kf_gtest_prefix} ${_kf_xerces_prefix})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
