@@ -6,7 +6,10 @@
 namespace kf::rt {
 
 ModuleHandle OpenModule(const std::string& path, std::string& error) {
+  // LoadLibraryW wants backslashes; the tests and kfrun's users may write either.
   std::u16string wide = Widen(path);
+  for (auto& c : wide)
+    if (c == u'/') c = u'\\';
   HMODULE module = LoadLibraryW(reinterpret_cast<const wchar_t*>(wide.c_str()));
   if (module == nullptr) error = "cannot be loaded (error " + std::to_string(GetLastError()) + ")";
   return reinterpret_cast<ModuleHandle>(module);

@@ -50,7 +50,7 @@ struct Value {
 
 // Largest number of items an array may hold; writes beyond it fail instead of exhausting
 // memory.
-inline constexpr std::size_t kMaxArrayItems = std::size_t(1) << 24;
+inline constexpr std::size_t kMaxArrayItems = std::size_t(1) << 20;
 
 struct Array {
   ValueType itemType = ValueType::None;
