@@ -15,7 +15,8 @@
 namespace kf::ejb {
 namespace {
 
-constexpr std::string_view kDescriptorLabel = "descriptor:";
+// The erased JVM type of a member; javap versions before 8 labelled it "Signature:".
+constexpr std::string_view kDescriptorLabels[] = {"descriptor:", "Signature:"};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -634,9 +635,11 @@ private:
 };
 
 std::optional<std::string_view> DescriptorOf(std::string_view trimmed) {
-    if (!StartsWith(trimmed, kDescriptorLabel))
-        return std::nullopt;
-    return Trim(trimmed.substr(kDescriptorLabel.size()));
+    for (std::string_view label : kDescriptorLabels) {
+        if (StartsWith(trimmed, label))
+            return Trim(trimmed.substr(label.size()));
+    }
+    return std::nullopt;
 }
 
 class Converter {

@@ -187,6 +187,13 @@ const TextCase kTextCases[] = {
      "    descriptor: ()Ljava/lang/Object;\r\n\r\n}\r\n",
      "Compiled from \"A.java\"\r\npublic class a.A{\r\n    public java.lang.Object get();\r\n"
      "\t/*   ()Ljava/lang/Object;   */\r\n}\r\n"},
+    {"older javap with Signature lines",
+     "public class java.util.Vector extends java.util.AbstractList{\n"
+     "public synchronized java.lang.Object[] toArray();\n  Signature: ()[Ljava/lang/Object;\n\n"
+     "}\n",
+     "public class java.util.Vector extends java.util.AbstractList{\n"
+     "    public synchronized java.lang.Object toArray()[];\n"
+     "\t/*   ()[Ljava/lang/Object;   */\n}\n"},
     // text that is not in the newer format is returned as it is
     {"classic text", kClassicText, kClassicText},
     {"plain empty interface",
