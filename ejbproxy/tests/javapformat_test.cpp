@@ -22,6 +22,14 @@ using javaptest::AcceptingResolver;
 using javaptest::ClassicGrammarProblems;
 using javaptest::ReadFileBytes;
 
+// GoogleTest names allow letters, digits and '_' only.
+std::string TestName(const char* what) {
+    std::string name;
+    for (const char* p = what; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
 const std::string kModernHead =
     "public class a.X<T extends java.lang.Comparable<? super T>, E extends java.io.IOException, "
     "F> {\n";
@@ -115,12 +123,7 @@ const MemberCase kMemberCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Members, MemberConversion, testing::ValuesIn(kMemberCases),
-                         [](const auto& info) {
-                             std::string name;
-                             for (const char* p = info.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+                         [](const auto& info) { return TestName(info.param.what); });
 
 struct TextCase {
     const char* what;
@@ -246,12 +249,7 @@ const TextCase kTextCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Texts, TextConversion, testing::ValuesIn(kTextCases),
-                         [](const auto& info) {
-                             std::string name;
-                             for (const char* p = info.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+                         [](const auto& info) { return TestName(info.param.what); });
 
 TEST(ModernFormatDetection, NeedsDescriptorsOrNewerHeads) {
     EXPECT_TRUE(IsModernJavapFormat("public class a.A {\n" + kMember + "}\n"));
@@ -385,12 +383,7 @@ const char* const kFixtures[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, Javap17Golden, testing::ValuesIn(kFixtures),
-                         [](const auto& info) {
-                             std::string name;
-                             for (const char* p = info.param; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+                         [](const auto& info) { return TestName(info.param); });
 
 // The converted fixtures' typed members, as the parser records them.
 TEST(Javap17Parsed, TypeVariableThrowsAndArrayShapes) {
