@@ -180,11 +180,40 @@ bool MonitorProcess::WaitForExit(DWORD timeoutMs, DWORD* code) {
     return true;
 }
 
+namespace {
+
+struct Reply {
+    bool arrived = false;
+    LRESULT result = 0;
+};
+
+void CALLBACK OnReply(HWND, UINT, ULONG_PTR data, LRESULT result) {
+    auto* reply = reinterpret_cast<Reply*>(data);
+    reply->arrived = true;
+    reply->result = result;
+}
+
+} // namespace
+
 long long MonitorProcess::Check(WPARAM row, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(frame_, 1124, row, 0, SMTO_NORMAL, timeoutMs, &result))
+    // Not SendMessageTimeout: a thread blocked in it for long counts as hung to Wine, which
+    // then drops the window events the counter relies on. Retrieving messages meanwhile
+    // keeps it responsive.
+    // A reply after the time-out still finds its record, which is then left behind.
+    auto* reply = new Reply;
+    if (!SendMessageCallbackA(frame_, 1124, row, 0, OnReply, reinterpret_cast<ULONG_PTR>(reply))) {
+        delete reply;
         return -1;
-    return static_cast<long long>(result);
+    }
+    DWORD start = GetTickCount();
+    while (!reply->arrived) {
+        if (GetTickCount() - start >= timeoutMs || !Running())
+            return -1;
+        Pump(10);
+    }
+    auto result = static_cast<long long>(reply->result);
+    delete reply;
+    return result;
 }
 
 void MonitorProcess::Post(UINT message, WPARAM wParam, LPARAM lParam) {
