@@ -1,8 +1,9 @@
 # Runs kfrun once and checks its exit code, its output (against a file, line ends
 # normalised) and its error text (a regular expression).
-#   cmake -DKFRUN=... [-DEMULATOR=...] -DARGS=a|b|c -DRC=n [-DOUT=file] [-DERR=regex] -P run_kfrun.cmake
+#   cmake -DKFRUN=... [-DEMULATOR=a|b] -DARGS=a|b|c -DRC=n [-DOUT=file] [-DERR=regex] -P run_kfrun.cmake
 string(REPLACE "|" ";" args "${ARGS}")
-execute_process(COMMAND ${EMULATOR} ${KFRUN} ${args}
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+execute_process(COMMAND ${emulator} ${KFRUN} ${args}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 string(REPLACE "\r\n" "\n" out "${out}")
 string(REPLACE "\r\n" "\n" err "${err}")

@@ -149,6 +149,7 @@ class RuntimeContext {
   // 6. Proxy objects.
   virtual ObjectHandle CreateProxyObject(ClassHandle cls) = 0;
   // The proxy owns the handler from now on: its DestroyObject runs when the proxy dies.
+  // A handler that cannot be attached (not a proxy object) is destroyed at once.
   virtual Status AttachCallHandler(ObjectHandle proxy, RemoteCallHandler* handler) = 0;
 
  protected:
