@@ -1,0 +1,148 @@
+// kfrun scripts end to end: the runtime stand-in loads soapclientext and the proxy class,
+// runs a script, and the loopback server records what reached it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "kf/kfruntime/exportsource.h"
+#include "kf/kfruntime/extension.h"
+#include "kf/kfruntime/interpreter.h"
+#include "kf/kfruntime/text.h"
+#include "loopbackserver.h"
+
+namespace kf::soap {
+namespace {
+
+using soaptest::CannedResponse;
+using soaptest::Envelope;
+using soaptest::LoopbackServer;
+using B = CannedResponse::Behaviour;
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+std::string Answer(const std::string& method, const std::string& content) {
+  return Envelope("<m:" + method + "Response xmlns:m=\"urn:quotes\">" + content + "</m:" + method +
+                  "Response>");
+}
+
+class Scripts : public ::testing::Test {
+ protected:
+  // Runs scripts/<name>.kfs with the proxy class pointing at `endpoint`; the output with the
+  // server's port written as @PORT@, or the error text.
+  std::string Run(const std::string& name, const std::string& endpoint,
+                  const std::map<std::string, std::string>& vars = {}) {
+    const std::string dir = ::testing::TempDir();
+    std::string srx = Read(std::string(KF_SOAP_TEST_DIR) + "/data/n_quoteproxy.srx");
+    ReplaceAll(srx, "@ENDPOINT@", endpoint);
+    const std::string srxPath = dir + "n_quoteproxy.srx";
+    std::ofstream(srxPath, std::ios::binary) << srx;
+    std::string script = Read(std::string(KF_SOAP_TEST_DIR) + "/scripts/" + name + ".kfs");
+    for (const auto& [key, value] : vars) ReplaceAll(script, key, value);
+    std::ostringstream out;
+    try {
+      rt::Runtime runtime;
+      rt::LoadExtension(runtime, KF_SOAPCLIENTEXT);
+      rt::LoadExportSources(runtime, {srxPath});
+      rt::Interpreter(runtime, out).Run(rt::ParseScript(rt::Widen(script), name + ".kfs"));
+    } catch (const std::exception& e) {
+      out << "ERROR: " << e.what() << "\n";
+    }
+    std::string text = out.str();
+    ReplaceAll(text, "\r\n", "\n");
+    ReplaceAll(text, ":" + std::to_string(server_.Port()) + "/", ":@PORT@/");
+    return text;
+  }
+
+  std::string Expected(const std::string& name) {
+    std::string text = Read(std::string(KF_SOAP_TEST_DIR) + "/scripts/" + name + ".out");
+    ReplaceAll(text, "\r\n", "\n");
+    return text;
+  }
+
+  LoopbackServer server_;
+};
+
+TEST_F(Scripts, CallsCarryArgumentsResultsActionsAndCredentials) {
+  server_.Enqueue({200, Answer("GetQuote", "<GetQuoteResult>12.5</GetQuoteResult><note>changed</note>")});
+  server_.Enqueue({200, Answer("NoAction", "<r>a</r>")});
+  server_.Enqueue({200, Answer("EmptyAction", "<r>b</r>")});
+  server_.Enqueue({200, Answer("FromReturn", "<return>c</return>")});
+  server_.Enqueue({200, Answer("OutOnly", "<r>r</r><a>nil for a</a><b xsi:nil=\"true\"/>")});
+  server_.Enqueue({200, Answer("GetQuote", "<GetQuoteResult>ret2</GetQuoteResult><note>again-note</note>")});
+  EXPECT_EQ(Run("calls", server_.Url()), Expected("calls"));
+
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 6u);
+  for (const auto& r : requests) {
+    EXPECT_EQ(r.Header("authorization").value_or("-"), "Basic YWxpY2U6czNjcmV0");  // alice:s3cret
+    EXPECT_FALSE(r.viaProxy);
+    EXPECT_EQ(r.target, "/soap");
+  }
+  EXPECT_EQ(requests[0].Header("soapaction").value_or("-"), "\"urn:quotes#GetQuote\"");
+  EXPECT_NE(requests[0].body.find("<ns1:GetQuote>\n      <symbol xsi:type=\"xsd:string\">KF</symbol>"
+                                  "\n      <note xsi:type=\"xsd:string\">first</note>"),
+            std::string::npos)
+      << requests[0].body;
+  EXPECT_FALSE(requests[1].Header("soapaction")) << "no second @: no SOAPAction";
+  EXPECT_EQ(requests[2].Header("soapaction").value_or("-"), "\"\"");
+  EXPECT_EQ(requests[3].Header("soapaction").value_or("-"), "\"\"") << "the action ~\"~\"";
+  EXPECT_EQ(requests[4].body.find("<a"), std::string::npos) << "out-only entries are not sent";
+  EXPECT_EQ(server_.Connections(), 6) << "without the cache every call has its own connection";
+}
+
+TEST_F(Scripts, FailuresBecomeSoapExceptions) {
+  server_.Enqueue({500, soaptest::FaultEnvelope("soap:Server", "Quote refused", "symbol unknown")});
+  server_.Enqueue({500, "<html>internal error</html>", "text/html"});
+  server_.Enqueue({200, "Service temporarily replaced by a web page", "text/plain"});
+  server_.Enqueue({200, Answer("NoAction", std::string(180, ' ') + "<r>x</r>"), "text/xml",
+                   B::CloseMidResponse});
+  server_.Enqueue({200, "", "text/xml", B::NeverAnswer});
+  server_.Enqueue({200, Answer("Missing", "<other>1</other>")});
+  EXPECT_EQ(Run("failures", server_.Url()), Expected("failures"));
+  EXPECT_EQ(server_.Requests().size(), 6u) << "broken aliases and types send nothing";
+}
+
+TEST_F(Scripts, ProxyServerAndConnectionCache) {
+  server_.SetDefault({200, Answer("NoAction", "<r>a</r>")});
+  const std::string log = ::testing::TempDir() + "soapclient_cache.log";
+  std::remove(log.c_str());
+  EXPECT_EQ(Run("proxyserver", "unused",
+                {{"@PROXY@", "http://" + server_.HostPort()}, {"@LOG@", log}}),
+            Expected("proxyserver"));
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  for (const auto& r : requests) {
+    EXPECT_TRUE(r.viaProxy);
+    EXPECT_EQ(r.target, "http://service.invalid:8080/quotes");
+    EXPECT_EQ(r.Header("proxy-authorization").value_or("-"), "Basic cHU6cHA=");  // pu:pp
+    EXPECT_FALSE(r.Header("authorization"));
+  }
+  EXPECT_EQ(requests[0].connection, requests[1].connection) << "cached connection reused";
+  EXPECT_NE(requests[1].connection, requests[2].connection);
+  const std::string text = Read(log);
+  auto count = [&](const std::string& line) {
+    int n = 0;
+    for (auto at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\nConnection Cached\n"), 2) << text;
+  EXPECT_EQ(count("\nConnection Disconnected\n"), 1) << text;
+  EXPECT_NE(text.find("<s xsi:type=\"xsd:string\">3</s>"), std::string::npos) << text;
+  EXPECT_EQ(text.find("pp"), std::string::npos) << "no proxy password in the log";
+}
+
+}  // namespace
+}  // namespace kf::soap
