@@ -12,8 +12,8 @@ namespace kf::model {
 using CreateFunction = HRESULT (*)(IUnknown* outer, REFIID iid, void** out);
 
 struct ClassCreator {
-  const CLSID* clsid;
-  CreateFunction create;
+    const CLSID* clsid;
+    CreateFunction create;
 };
 
 // Index i belongs to kClassTable[i].
@@ -30,12 +30,10 @@ HRESULT CreateModelCodeSyncManager(IUnknown* outer, REFIID iid, void** out);
 HRESULT CreateObjectEventHandler(IUnknown* outer, REFIID iid, void** out);
 HRESULT CreateAttributeEventSink(IUnknown* outer, REFIID iid, void** out);
 HRESULT CreateCollectionEventSink(IUnknown* outer, REFIID iid, void** out);
-template <int Kind>
-HRESULT CreateViewFactory(IUnknown* outer, REFIID iid, void** out);
-template <int Kind>
-HRESULT CreateControl(IUnknown* outer, REFIID iid, void** out);
+template <int Kind> HRESULT CreateViewFactory(IUnknown* outer, REFIID iid, void** out);
+template <int Kind> HRESULT CreateControl(IUnknown* outer, REFIID iid, void** out);
 
 // The five views: editors of the two model kinds and the three dockable panes.
 enum ViewKind { kOomView, kPdmView, kModelView, kResultListView, kOutputView };
 
-}  // namespace kf::model
+} // namespace kf::model

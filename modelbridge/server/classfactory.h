@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 #include <cstddef>
@@ -14,4 +15,4 @@ HRESULT GetClassFactory(std::size_t index, REFIID iid, void** out);
 // Drops the cached factories (module unload).
 void ReleaseClassFactories();
 
-}  // namespace kf::model
+} // namespace kf::model

@@ -7,22 +7,21 @@
 namespace kf::model {
 namespace {
 
-template <int Kind>
-class ViewFactory final : public ComObject<IKFPViewFactory> {
- public:
-  using ComObject::ComObject;
-  STDMETHODIMP CreateView(IUnknown*, IUnknown*, IUnknown** view) override {
-    if (view) *view = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP CanOpen(IUnknown*) override { return E_NOTIMPL; }
+template <int Kind> class ViewFactory final : public ComObject<IKFPViewFactory> {
+public:
+    using ComObject::ComObject;
+    STDMETHODIMP CreateView(IUnknown*, IUnknown*, IUnknown** view) override {
+        if (view)
+            *view = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP CanOpen(IUnknown*) override { return E_NOTIMPL; }
 };
 
-}  // namespace
+} // namespace
 
-template <int Kind>
-HRESULT CreateViewFactory(IUnknown* o, REFIID i, void** p) {
-  return CreateObject<ViewFactory<Kind>>(o, i, p);
+template <int Kind> HRESULT CreateViewFactory(IUnknown* o, REFIID i, void** p) {
+    return CreateObject<ViewFactory<Kind>>(o, i, p);
 }
 
 template HRESULT CreateViewFactory<kOomView>(IUnknown*, REFIID, void**);
@@ -31,4 +30,4 @@ template HRESULT CreateViewFactory<kModelView>(IUnknown*, REFIID, void**);
 template HRESULT CreateViewFactory<kResultListView>(IUnknown*, REFIID, void**);
 template HRESULT CreateViewFactory<kOutputView>(IUnknown*, REFIID, void**);
 
-}  // namespace kf::model
+} // namespace kf::model

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <windows.h>
-#include <ole2.h>
-#include <ocidl.h>
+
 #include <docobj.h>
+#include <ocidl.h>
+#include <ole2.h>
 
 #include "modelbridge.h"

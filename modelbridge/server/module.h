@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <oaidl.h>
 
 #include <string>
@@ -24,4 +25,4 @@ LONG ModuleLockCount();
 // out; `vtable` is the interface side that DispInvoke calls through. Both AddRef'ed.
 HRESULT InterfaceTypeInfo(REFIID iid, ITypeInfo** dispatch, ITypeInfo** vtable);
 
-}  // namespace kf::model
+} // namespace kf::model

@@ -13,45 +13,45 @@
 namespace kf::model::testing {
 
 class RegistryReader {
- public:
-  virtual ~RegistryReader() = default;
-  virtual bool Exists(RegistryRoot root, const std::u16string& path) = 0;
-  virtual std::vector<std::u16string> SubKeys(RegistryRoot root, const std::u16string& path) = 0;
-  virtual std::vector<std::pair<std::u16string, RegistryValue>> Values(
-      RegistryRoot root, const std::u16string& path) = 0;
+public:
+    virtual ~RegistryReader() = default;
+    virtual bool Exists(RegistryRoot root, const std::u16string& path) = 0;
+    virtual std::vector<std::u16string> SubKeys(RegistryRoot root, const std::u16string& path) = 0;
+    virtual std::vector<std::pair<std::u16string, RegistryValue>>
+    Values(RegistryRoot root, const std::u16string& path) = 0;
 };
 
 // Keys and values compared case-insensitively by name, as in the Windows registry.
 class MemoryRegistry final : public RegistryEditor, public RegistryReader {
- public:
-  ResultCode CreateKey(RegistryRoot root, const std::u16string& path) override;
-  bool KeyExists(RegistryRoot root, const std::u16string& path) override;
-  ResultCode DeleteTree(RegistryRoot root, const std::u16string& path) override;
-  ResultCode DeleteKeyIfEmpty(RegistryRoot root, const std::u16string& path) override;
-  ResultCode SetValue(RegistryRoot root, const std::u16string& path, const std::u16string& name,
-                      const RegistryValue& value) override;
-  ResultCode DeleteValue(RegistryRoot root, const std::u16string& path,
-                         const std::u16string& name) override;
+public:
+    ResultCode CreateKey(RegistryRoot root, const std::u16string& path) override;
+    bool KeyExists(RegistryRoot root, const std::u16string& path) override;
+    ResultCode DeleteTree(RegistryRoot root, const std::u16string& path) override;
+    ResultCode DeleteKeyIfEmpty(RegistryRoot root, const std::u16string& path) override;
+    ResultCode SetValue(RegistryRoot root, const std::u16string& path, const std::u16string& name,
+                        const RegistryValue& value) override;
+    ResultCode DeleteValue(RegistryRoot root, const std::u16string& path,
+                           const std::u16string& name) override;
 
-  bool Exists(RegistryRoot root, const std::u16string& path) override {
-    return KeyExists(root, path);
-  }
-  std::vector<std::u16string> SubKeys(RegistryRoot root, const std::u16string& path) override;
-  std::vector<std::pair<std::u16string, RegistryValue>> Values(
-      RegistryRoot root, const std::u16string& path) override;
+    bool Exists(RegistryRoot root, const std::u16string& path) override {
+        return KeyExists(root, path);
+    }
+    std::vector<std::u16string> SubKeys(RegistryRoot root, const std::u16string& path) override;
+    std::vector<std::pair<std::u16string, RegistryValue>>
+    Values(RegistryRoot root, const std::u16string& path) override;
 
-  // Fails every write after the given number of successful ones (-1: never).
-  int failAfterWrites = -1;
+    // Fails every write after the given number of successful ones (-1: never).
+    int failAfterWrites = -1;
 
- private:
-  struct Node {
-    std::u16string name;
-    std::map<std::u16string, Node> children;  // by lower-case name
-    std::map<std::u16string, std::pair<std::u16string, RegistryValue>> values;
-  };
-  Node* Find(RegistryRoot root, const std::u16string& path);
-  bool Write();
-  std::map<RegistryRoot, Node> roots_;
+private:
+    struct Node {
+        std::u16string name;
+        std::map<std::u16string, Node> children; // by lower-case name
+        std::map<std::u16string, std::pair<std::u16string, RegistryValue>> values;
+    };
+    Node* Find(RegistryRoot root, const std::u16string& path);
+    bool Write();
+    std::map<RegistryRoot, Node> roots_;
 };
 
 // Subtrees that registration writes: every top-level HKCR key named KFDraftoraPlugin.*,
@@ -64,4 +64,4 @@ std::string DumpTree(RegistryReader& registry, RegistryRoot root, const std::u16
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromAscii(std::string_view text);
 
-}  // namespace kf::model::testing
+} // namespace kf::model::testing

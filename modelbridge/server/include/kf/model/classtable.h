@@ -10,19 +10,19 @@
 namespace kf::model {
 
 enum class ClassKind {
-  Service,          // the plug-in service
-  Callback,         // called back by the modelling tool
-  EditorFactory,    // view factory for a document editor
-  DockableFactory,  // view factory for a dockable pane
-  EditorControl,    // ActiveX control hosting an editor
-  ViewControl,      // ActiveX control hosting a dockable pane
+    Service,         // the plug-in service
+    Callback,        // called back by the modelling tool
+    EditorFactory,   // view factory for a document editor
+    DockableFactory, // view factory for a dockable pane
+    EditorControl,   // ActiveX control hosting an editor
+    ViewControl,     // ActiveX control hosting a dockable pane
 };
 
 struct ClassEntry {
-  std::u16string_view name;  // e.g. u"KFPDRService"
-  std::uint8_t idByte;       // xx of {7C3E01xx-BB5E-4D2B-ADC1-6D353AE4F17D}
-  int scriptResource;        // id of the registration script resource
-  ClassKind kind;
+    std::u16string_view name; // e.g. u"KFPDRService"
+    std::uint8_t idByte;      // xx of {7C3E01xx-BB5E-4D2B-ADC1-6D353AE4F17D}
+    int scriptResource;       // id of the registration script resource
+    ClassKind kind;
 };
 
 inline constexpr std::array<ClassEntry, 21> kClassTable{{
@@ -50,8 +50,7 @@ inline constexpr std::array<ClassEntry, 21> kClassTable{{
 }};
 
 inline constexpr std::u16string_view kTypeLibraryId = u"{D2241128-8412-44CB-B581-BF2873DF9997}";
-inline constexpr std::u16string_view kHostTypeLibraryId =
-    u"{8D0EE0D0-46EE-4608-80EB-740C1899EE99}";
+inline constexpr std::u16string_view kHostTypeLibraryId = u"{8D0EE0D0-46EE-4608-80EB-740C1899EE99}";
 inline constexpr std::u16string_view kServiceId = u"{45ACFB1E-174F-4FB7-8BF4-C585BEBA5B33}";
 inline constexpr std::u16string_view kProgIdPrefix = u"KFDraftoraPlugin.";
 
@@ -66,4 +65,4 @@ std::u16string ClassDescription(const ClassEntry& entry);
 bool IsControl(ClassKind kind);
 bool IsFactory(ClassKind kind);
 
-}  // namespace kf::model
+} // namespace kf::model

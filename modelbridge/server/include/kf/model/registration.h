@@ -21,4 +21,4 @@ Replacements ModuleReplacements(const std::u16string& modulePath);
 ResultCode RunClassScripts(RegistrarMode mode, const ScriptLoader& load,
                            const Replacements& replacements, RegistryEditor& registry);
 
-}  // namespace kf::model
+} // namespace kf::model
