@@ -42,8 +42,11 @@ extern "C" long WINAPI MyGetFreeSystemResources32(long which) {
     long gdi = FreePercent(GR_GDIOBJECTS);
     long user = FreePercent(GR_USEROBJECTS);
     switch (which) {
-    case 1: return gdi;
-    case 2: return user;
-    default: return gdi < user ? gdi : user;
+    case 1:
+        return gdi;
+    case 2:
+        return user;
+    default:
+        return gdi < user ? gdi : user;
     }
 }

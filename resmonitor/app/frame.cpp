@@ -68,9 +68,9 @@ void Frame::UnregisterClasses(HINSTANCE instance) {
 }
 
 bool Frame::Create() {
-    HWND window = CreateWindowA(kFrameClass, kFrameTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                instance_, this);
+    HWND window =
+        CreateWindowA(kFrameClass, kFrameTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     return window != nullptr;
 }
 
@@ -79,8 +79,8 @@ void Frame::OnCreate() {
     client.hWindowMenu = GetSubMenu(GetMenu(window_), 1);
     client.idFirstChild = IDC_FIRST_MDI_CHILD;
     mdiClient_ = CreateWindowA("MDICLIENT", nullptr,
-                               WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
-                               0, 0, 0, 0, window_, nullptr, instance_, &client);
+                               WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0,
+                               0, 0, 0, window_, nullptr, instance_, &client);
     if (mdiClient_ == nullptr)
         monitor_.GiveUp();
     platform_.SetWindows(window_, mdiClient_);
@@ -100,8 +100,8 @@ void Frame::OnCreate() {
 
 void Frame::AddTrayIcon() {
     for (int i = 0; i < 3; ++i)
-        icons_[i] = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_NORMAL + i),
-                                                  IMAGE_ICON, 16, 16, 0));
+        icons_[i] = static_cast<HICON>(
+            LoadImageA(instance_, MAKEINTRESOURCEA(IDI_NORMAL + i), IMAGE_ICON, 16, 16, 0));
     UpdateTrayIcon(NIM_ADD, TrayIcon::Normal);
     ShowWindow(window_, SW_HIDE);
 }

@@ -91,8 +91,8 @@ Handle Win32CheckPlatform::CreateObject(Creatable kind) {
         create.style = WS_VISIBLE | WS_MAXIMIZE | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
         if (mdiClient_ == nullptr)
             return 0;
-        return static_cast<Handle>(SendMessageA(mdiClient_, WM_MDICREATE, 0,
-                                                reinterpret_cast<LPARAM>(&create)));
+        return static_cast<Handle>(
+            SendMessageA(mdiClient_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     }
     case Creatable::Icon:
         return H(CreateIcon(instance_, 32, 32, 1, 1, kIconMasks.andMask.data(),

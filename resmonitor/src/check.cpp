@@ -11,16 +11,16 @@ namespace {
 
 // Creation and release order of a preallocation check.
 constexpr std::array<Creatable, 12> kOrder = {
-    Creatable::MdiChild, Creatable::Icon,          Creatable::Cursor, Creatable::GenericWindow,
-    Creatable::Font,     Creatable::Brush,         Creatable::Menu,   Creatable::DeviceContext,
-    Creatable::Region,   Creatable::Bitmap,        Creatable::Pen,    Creatable::AcceleratorTable,
+    Creatable::MdiChild, Creatable::Icon,   Creatable::Cursor, Creatable::GenericWindow,
+    Creatable::Font,     Creatable::Brush,  Creatable::Menu,   Creatable::DeviceContext,
+    Creatable::Region,   Creatable::Bitmap, Creatable::Pen,    Creatable::AcceleratorTable,
 };
 
 // The kinds whose failure makes resources low and stops the kinds after them.
 constexpr std::array<Creatable, 9> kDecisive = {
-    Creatable::GenericWindow, Creatable::Font,   Creatable::Brush,
+    Creatable::GenericWindow, Creatable::Font,          Creatable::Brush,
     Creatable::Menu,          Creatable::DeviceContext, Creatable::Region,
-    Creatable::Bitmap,        Creatable::Pen,    Creatable::AcceleratorTable,
+    Creatable::Bitmap,        Creatable::Pen,           Creatable::AcceleratorTable,
 };
 
 bool IsCreated(std::size_t column) {
@@ -81,8 +81,8 @@ void ResourceCheck::BuildRowTable(WindowsFamily family) {
         std::string section = RowSection(r + 1);
         for (std::size_t column = 0; column < kObjectKindCount; ++column) {
             std::string name(kObjectKindNames[column]);
-            std::int64_t count = ParseDecimal(platform_.ReadProfileString(section, name, ""))
-                                     .value_or(0);
+            std::int64_t count =
+                ParseDecimal(platform_.ReadProfileString(section, name, "")).value_or(0);
             if (count == 0)
                 count = DefaultCount(family, name);
             // A negative count asks for nothing.

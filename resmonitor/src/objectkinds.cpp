@@ -30,17 +30,20 @@ constexpr std::array<DefaultRow, 12> kDefaults = {{
 constexpr int kOtherKinds = 300;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) {
-        return std::toupper(x) == std::toupper(y);
-    });
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::toupper(x) == std::toupper(y); });
 }
 
 std::size_t FamilyIndex(WindowsFamily family) {
     switch (family) {
-    case WindowsFamily::Win9x: return 0;
-    case WindowsFamily::NT4: return 1;
-    case WindowsFamily::Win2000: return 2;
-    case WindowsFamily::XP: return 3;
+    case WindowsFamily::Win9x:
+        return 0;
+    case WindowsFamily::NT4:
+        return 1;
+    case WindowsFamily::Win2000:
+        return 2;
+    case WindowsFamily::XP:
+        return 3;
     }
     return 3;
 }
@@ -63,18 +66,30 @@ int DefaultCount(WindowsFamily family, std::string_view kindName) {
 
 std::size_t ColumnOf(Creatable kind) {
     switch (kind) {
-    case Creatable::MdiChild: return Column("MDICHILD");
-    case Creatable::Icon: return Column("ICON");
-    case Creatable::Cursor: return Column("CURSOR");
-    case Creatable::GenericWindow: return Column("HWND");
-    case Creatable::Font: return Column("FONT");
-    case Creatable::Brush: return Column("BRUSH");
-    case Creatable::Menu: return Column("HMENU");
-    case Creatable::DeviceContext: return Column("DC");
-    case Creatable::Region: return Column("REGION");
-    case Creatable::Bitmap: return Column("SURFACE");
-    case Creatable::Pen: return Column("PEN");
-    case Creatable::AcceleratorTable: return Column("ACCELERATOR");
+    case Creatable::MdiChild:
+        return Column("MDICHILD");
+    case Creatable::Icon:
+        return Column("ICON");
+    case Creatable::Cursor:
+        return Column("CURSOR");
+    case Creatable::GenericWindow:
+        return Column("HWND");
+    case Creatable::Font:
+        return Column("FONT");
+    case Creatable::Brush:
+        return Column("BRUSH");
+    case Creatable::Menu:
+        return Column("HMENU");
+    case Creatable::DeviceContext:
+        return Column("DC");
+    case Creatable::Region:
+        return Column("REGION");
+    case Creatable::Bitmap:
+        return Column("SURFACE");
+    case Creatable::Pen:
+        return Column("PEN");
+    case Creatable::AcceleratorTable:
+        return Column("ACCELERATOR");
     }
     return kObjectKindNames.size();
 }

@@ -91,8 +91,8 @@ TEST(ResourceMeter, BelowThresholdIsLow) {
         int expected;
     };
     const Case cases[] = {
-        {"20", 19, kLowResources}, {"20", 20, kEnoughResources}, {nullptr, 19, kLowResources},
-        {nullptr, 20, kEnoughResources}, {"50", 49, kLowResources}, {"0", 0, kEnoughResources},
+        {"20", 19, kLowResources},       {"20", 20, kEnoughResources}, {nullptr, 19, kLowResources},
+        {nullptr, 20, kEnoughResources}, {"50", 49, kLowResources},    {"0", 0, kEnoughResources},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.percent);
@@ -170,8 +170,8 @@ TEST(RowTable, MagnifyingFactor) {
         const char* factor;
         int multiplier;
     };
-    for (Case c : {Case{"3", 3}, Case{"-1", 2}, Case{"-7", 2}, Case{"0", 0}, Case{"1", 1},
-                   Case{"x", 1}}) {
+    for (Case c :
+         {Case{"3", 3}, Case{"-1", 2}, Case{"-7", 2}, Case{"0", 0}, Case{"1", 1}, Case{"x", 1}}) {
         SCOPED_TRACE(c.factor);
         FakePlatform fake;
         fake.Set("ResourceMonitor", "MagnifyingFactor", c.factor);
@@ -191,9 +191,10 @@ TEST(Check, Windows2000DefaultsCreateAndReleaseEveryObject) {
     check.BuildRowTable(WindowsFamily::Win2000);
     EXPECT_EQ(check.Run(0), kEnoughResources);
     const std::map<Creatable, int> expected = {
-        {C::GenericWindow, 600}, {C::MdiChild, 200}, {C::Menu, 30},          {C::Icon, 10},
-        {C::Cursor, 10},         {C::DeviceContext, 20}, {C::Font, 50},      {C::Brush, 20},
-        {C::Pen, 20},            {C::Region, 5},     {C::Bitmap, 100},       {C::AcceleratorTable, 5},
+        {C::GenericWindow, 600}, {C::MdiChild, 200}, {C::Menu, 30},
+        {C::Icon, 10},           {C::Cursor, 10},    {C::DeviceContext, 20},
+        {C::Font, 50},           {C::Brush, 20},     {C::Pen, 20},
+        {C::Region, 5},          {C::Bitmap, 100},   {C::AcceleratorTable, 5},
     };
     for (auto [kind, count] : expected)
         EXPECT_EQ(fake.Created(kind), count) << static_cast<int>(kind);
@@ -243,19 +244,34 @@ struct FailureCase {
 TEST(Check, StopRulesResultAndBeeps) {
     const std::vector<Creatable> all = kAllKindsInOrder;
     const FailureCase cases[] = {
-        {"fonts fail", {{C::Font, 1}}, kLowResources, 1,
+        {"fonts fail",
+         {{C::Font, 1}},
+         kLowResources,
+         1,
          {C::MdiChild, C::Icon, C::Cursor, C::GenericWindow, C::Font}},
-        {"first window fails", {{C::GenericWindow, 0}}, kLowResources, 1,
+        {"first window fails",
+         {{C::GenericWindow, 0}},
+         kLowResources,
+         1,
          {C::MdiChild, C::Icon, C::Cursor}},
-        {"only icons fail", {{C::Icon, 0}}, kEnoughResources, 1,
+        {"only icons fail",
+         {{C::Icon, 0}},
+         kEnoughResources,
+         1,
          {C::MdiChild, C::Cursor, C::GenericWindow, C::Font, C::Brush, C::Menu, C::DeviceContext,
           C::Region, C::Bitmap, C::Pen, C::AcceleratorTable}},
         {"icons and cursors fail", {{C::Icon, 1}, {C::Cursor, 1}}, kEnoughResources, 2, all},
-        {"cursors and fonts fail", {{C::Cursor, 0}, {C::Font, 0}}, kLowResources, 2,
+        {"cursors and fonts fail",
+         {{C::Cursor, 0}, {C::Font, 0}},
+         kLowResources,
+         2,
          {C::MdiChild, C::Icon, C::GenericWindow}},
         {"MDI children fail", {{C::MdiChild, 1}}, kLowResources, 1, all},
         {"accelerator tables fail", {{C::AcceleratorTable, 1}}, kLowResources, 1, all},
-        {"bitmaps fail", {{C::Bitmap, 0}}, kLowResources, 1,
+        {"bitmaps fail",
+         {{C::Bitmap, 0}},
+         kLowResources,
+         1,
          {C::MdiChild, C::Icon, C::Cursor, C::GenericWindow, C::Font, C::Brush, C::Menu,
           C::DeviceContext, C::Region}},
     };

@@ -1,5 +1,5 @@
 // resmonitor.exe under Wine, driven from outside through its frame window as other programs
-// on the same desktop would. Window creations are counted through window events.
+// on the same desktop would. A hook in its process counts the windows it creates.
 
 #include "monitorprocess.h"
 
@@ -19,17 +19,13 @@ constexpr WPARAM kTestResource = 40011;
 constexpr WPARAM kAbout = 40008;
 constexpr WPARAM kShutdown = 40010;
 
-const char* const kChild = "ResourceMonitorChild";
-const char* const kGeneric = "ResourceMonitorGenericWindow";
-
 // Row 1 small enough that a check takes moments.
 const std::string kSmallRow = "[ResourceWindow_1]\r\nMDICHILD=2\r\nHWND=5\r\n";
 
-// Handles window events until the monitor has created `count` windows of the class.
-bool WaitForCreated(CreationCounter& counter, const char* className, int count,
-                    DWORD timeoutMs = 30000) {
+// Handles messages until the monitor has created `count` generic windows.
+bool WaitForGenericWindows(const CreationCounter& counter, int count, DWORD timeoutMs = 30000) {
     DWORD start = GetTickCount();
-    while (counter.counts[className] < count) {
+    while (counter.genericWindows() < count) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
         MonitorProcess::Pump(20);
@@ -67,11 +63,11 @@ TEST_P(FamilyDefaults, DefaultCheckIsEnoughWithTheFamilysCounts) {
     options.version = GetParam().version;
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     EXPECT_EQ(monitor.Check(0), 0);
     MonitorProcess::Pump(300);
-    EXPECT_EQ(counter.counts[kChild], GetParam().mdiChildren);
-    EXPECT_EQ(counter.counts[kGeneric], 600);
+    EXPECT_EQ(counter.mdiChildren(), GetParam().mdiChildren);
+    EXPECT_EQ(counter.genericWindows(), 600);
     EXPECT_FALSE(IsWindowVisible(monitor.frame())) << "the frame stays hidden";
     ShutDown(monitor);
 }
@@ -118,11 +114,11 @@ TEST(Settings, ReadFromTheExecutablesFolder) {
     options.settings = "[ResourceMonitor]\r\nMagnifyingFactor=3\r\n" + kSmallRow;
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     EXPECT_EQ(monitor.Check(0), 0);
     MonitorProcess::Pump(300);
-    EXPECT_EQ(counter.counts[kChild], 6);
-    EXPECT_EQ(counter.counts[kGeneric], 15);
+    EXPECT_EQ(counter.mdiChildren(), 6);
+    EXPECT_EQ(counter.genericWindows(), 15);
     ShutDown(monitor);
 }
 
@@ -146,11 +142,11 @@ TEST(Check, RowOutsideTheTableCreatesNothing) {
     options.settings = kSmallRow;
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     EXPECT_EQ(monitor.Check(10), 2);
     EXPECT_EQ(monitor.Check(static_cast<WPARAM>(-1)), 2);
     MonitorProcess::Pump(300);
-    EXPECT_TRUE(counter.counts.empty());
+    EXPECT_TRUE(counter.total() == 0);
     ShutDown(monitor);
 }
 
@@ -159,12 +155,12 @@ TEST(Check, PostedByAnotherProgram) {
     options.settings = kSmallRow + "[ResourceWindow_4]\r\nMDICHILD=1\r\nHWND=3\r\n";
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     monitor.Post(kCheckMessage, 3, 0);
-    ASSERT_TRUE(WaitForCreated(counter, kGeneric, 3));
+    ASSERT_TRUE(WaitForGenericWindows(counter, 3));
     MonitorProcess::Pump(300);
-    EXPECT_EQ(counter.counts[kGeneric], 3);
-    EXPECT_EQ(counter.counts[kChild], 1);
+    EXPECT_EQ(counter.genericWindows(), 3);
+    EXPECT_EQ(counter.mdiChildren(), 1);
     ShutDown(monitor);
 }
 
@@ -181,15 +177,15 @@ TEST_P(TrayDoubleClick, RunsACheckExceptOnWindows9x) {
     options.settings = kSmallRow;
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     // Posted messages are handled in order: whatever the double click starts runs no later
     // than the check that "&Test Resource" starts.
     monitor.Post(kTrayMessage, 1, WM_LBUTTONDBLCLK);
     monitor.Post(WM_COMMAND, kTestResource, 0);
     int expected = 5 * (1 + GetParam().checksFromDoubleClick);
-    ASSERT_TRUE(WaitForCreated(counter, kGeneric, expected));
+    ASSERT_TRUE(WaitForGenericWindows(counter, expected));
     MonitorProcess::Pump(1000);
-    EXPECT_EQ(counter.counts[kGeneric], expected);
+    EXPECT_EQ(counter.genericWindows(), expected);
     ShutDown(monitor);
 }
 
@@ -215,10 +211,10 @@ TEST_P(ResourceMeter, PercentageAgainstThresholdOnWindows98) {
     options.meterAnswer = GetParam().answer;
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
-    CreationCounter counter(monitor.processId());
+    CreationCounter counter(monitor.threadId());
     EXPECT_EQ(monitor.Check(0), GetParam().expected);
     MonitorProcess::Pump(300);
-    EXPECT_TRUE(counter.counts.empty()) << "the meter method creates no windows";
+    EXPECT_TRUE(counter.total() == 0) << "the meter method creates no windows";
     ShutDown(monitor);
 }
 
@@ -230,8 +226,9 @@ INSTANTIATE_TEST_SUITE_P(
                       MeterCase{"at", kBestFit + "ResourceThreshold=20\r\n", "20", 0},
                       MeterCase{"defaultThresholdBelow", kBestFit, "19", 2},
                       MeterCase{"defaultThresholdAbove", kBestFit, "85", 0},
-                      MeterCase{"one", "[ResourceMonitor]\r\nDetectionMethod=1\r\n"
-                                       "ResourceThreshold=60\r\n",
+                      MeterCase{"one",
+                                "[ResourceMonitor]\r\nDetectionMethod=1\r\n"
+                                "ResourceThreshold=60\r\n",
                                 "59", 2},
                       MeterCase{"unsetAnswer", kBestFit, "", 0}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -250,10 +247,10 @@ TEST(ResourceMeter, PreallocationWhenTheLibraryIsMissingOrNotWindows9x) {
         options.meterAnswer = "5"; // would be low
         MonitorProcess monitor(options);
         ASSERT_TRUE(monitor.WaitForFrame());
-        CreationCounter counter(monitor.processId());
+        CreationCounter counter(monitor.threadId());
         EXPECT_EQ(monitor.Check(0), 0);
         MonitorProcess::Pump(300);
-        EXPECT_EQ(counter.counts[kGeneric], 5);
+        EXPECT_EQ(counter.genericWindows(), 5);
         ShutDown(monitor);
     }
 }
@@ -306,7 +303,8 @@ TEST(AboutBox, ShowsAndClosesOnOkOrClose) {
             SaveScreenshot(about, "aboutbox");
         }
         std::vector<std::string> texts;
-        for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(about, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
             char text[128] = "";
             GetWindowTextA(child, text, sizeof text);
             texts.emplace_back(text);

@@ -8,8 +8,6 @@
 namespace kf::resmon::wine {
 namespace {
 
-CreationCounter* activeCounter = nullptr;
-
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr)
@@ -82,25 +80,53 @@ void SetWineAppDefaults(const std::string& version) {
     RegCloseKey(key);
 }
 
-CreationCounter::CreationCounter(DWORD processId) {
-    activeCounter = this;
-    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnEvent, processId,
-                            0, WINEVENT_OUTOFCONTEXT);
+CreationCounter::CreationCounter(DWORD threadId) {
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                  sizeof(CreationCounts), kCreationCountsName);
+    if (mapping_ == nullptr)
+        throw std::runtime_error("cannot create the shared creation counts");
+    counts_ = static_cast<CreationCounts*>(
+        MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(CreationCounts)));
+    counts_->mdiChildren = 0;
+    counts_->genericWindows = 0;
+    counts_->otherWindows = 0;
+
+    // The hook library lies beside this program.
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string library(path, length);
+    library = library.substr(0, library.rfind('\\') + 1) + "resmon_creationhook.dll";
+    hookLibrary_ = LoadLibraryA(library.c_str());
+    auto proc = hookLibrary_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                   GetProcAddress(hookLibrary_, "CreationHookProc")))
+                             : nullptr;
+    if (proc != nullptr)
+        hook_ = SetWindowsHookExA(WH_CBT, proc, hookLibrary_, threadId);
+    if (hook_ == nullptr)
+        throw std::runtime_error("cannot hook the monitor's window creation");
 }
 
 CreationCounter::~CreationCounter() {
     if (hook_ != nullptr)
-        UnhookWinEvent(hook_);
-    activeCounter = nullptr;
+        UnhookWindowsHookEx(hook_);
+    if (hookLibrary_ != nullptr)
+        FreeLibrary(hookLibrary_);
+    if (counts_ != nullptr)
+        UnmapViewOfFile(counts_);
+    if (mapping_ != nullptr)
+        CloseHandle(mapping_);
 }
 
-void CALLBACK CreationCounter::OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child,
-                                       DWORD, DWORD) {
-    if (activeCounter == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF)
-        return;
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    ++activeCounter->counts[name];
+int CreationCounter::mdiChildren() const {
+    return counts_->mdiChildren;
+}
+
+int CreationCounter::genericWindows() const {
+    return counts_->genericWindows;
+}
+
+int CreationCounter::total() const {
+    return counts_->mdiChildren + counts_->genericWindows + counts_->otherWindows;
 }
 
 MonitorProcess::MonitorProcess(const Options& options) {
@@ -180,40 +206,11 @@ bool MonitorProcess::WaitForExit(DWORD timeoutMs, DWORD* code) {
     return true;
 }
 
-namespace {
-
-struct Reply {
-    bool arrived = false;
-    LRESULT result = 0;
-};
-
-void CALLBACK OnReply(HWND, UINT, ULONG_PTR data, LRESULT result) {
-    auto* reply = reinterpret_cast<Reply*>(data);
-    reply->arrived = true;
-    reply->result = result;
-}
-
-} // namespace
-
 long long MonitorProcess::Check(WPARAM row, DWORD timeoutMs) {
-    // Not SendMessageTimeout: a thread blocked in it for long counts as hung to Wine, which
-    // then drops the window events the counter relies on. Retrieving messages meanwhile
-    // keeps it responsive.
-    // A reply after the time-out still finds its record, which is then left behind.
-    auto* reply = new Reply;
-    if (!SendMessageCallbackA(frame_, 1124, row, 0, OnReply, reinterpret_cast<ULONG_PTR>(reply))) {
-        delete reply;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(frame_, 1124, row, 0, SMTO_NORMAL, timeoutMs, &result))
         return -1;
-    }
-    DWORD start = GetTickCount();
-    while (!reply->arrived) {
-        if (GetTickCount() - start >= timeoutMs || !Running())
-            return -1;
-        Pump(10);
-    }
-    auto result = static_cast<long long>(reply->result);
-    delete reply;
-    return result;
+    return static_cast<long long>(result);
 }
 
 void MonitorProcess::Post(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,8 @@
 // Starts resmonitor.exe from a folder of its own and talks to its frame window, as another
 // program on the same desktop would.
 
+#include "creationcounts.h"
+
 #include <windows.h>
 
 #include <map>
@@ -19,21 +21,28 @@ void SetWineAppDefaults(const std::string& version);
 
 struct Options {
     std::string version = "winxp";
-    std::string settings;          // KFRESMON.INI beside the executable; empty: none
+    std::string settings;           // KFRESMON.INI beside the executable; empty: none
     bool withResourceMeter = false; // RSRC32.DLL beside the executable
-    std::string meterAnswer;       // KF_RSRC32_FREE for the process; empty: unset
+    std::string meterAnswer;        // KF_RSRC32_FREE for the process; empty: unset
 };
 
-// Windows created by the monitor, by class name, between Start() and Stop() of counting.
+// Windows created by the monitor's thread while the counter lives, by class.
 class CreationCounter {
 public:
-    explicit CreationCounter(DWORD processId);
+    explicit CreationCounter(DWORD threadId);
     ~CreationCounter();
-    std::map<std::string, int> counts;
+    CreationCounter(const CreationCounter&) = delete;
+    CreationCounter& operator=(const CreationCounter&) = delete;
+
+    int mdiChildren() const;
+    int genericWindows() const;
+    int total() const;
 
 private:
-    static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
-    HWINEVENTHOOK hook_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    CreationCounts* counts_ = nullptr;
+    HMODULE hookLibrary_ = nullptr;
+    HHOOK hook_ = nullptr;
 };
 
 class MonitorProcess {
@@ -57,6 +66,7 @@ public:
 
     HWND frame() const { return frame_; }
     DWORD processId() const { return info_.dwProcessId; }
+    DWORD threadId() const { return info_.dwThreadId; }
     const std::string& folder() const { return folder_; }
 
 private:

@@ -25,9 +25,9 @@ inline constexpr std::int32_t kMaxObjectsPerKind = 1 << 20;
 enum class Method { Preallocation, ResourceMeter };
 
 struct RowEntry {
-    std::int32_t count = 0;      // already multiplied; never negative
-    std::vector<Handle> slots;   // count slots, all 0 between checks
-    bool reserved = true;        // false when the slots could not be allocated
+    std::int32_t count = 0;    // already multiplied; never negative
+    std::vector<Handle> slots; // count slots, all 0 between checks
+    bool reserved = true;      // false when the slots could not be allocated
 };
 
 using Row = std::array<RowEntry, kObjectKindCount>;

@@ -14,10 +14,11 @@ namespace kf::resmon {
 inline constexpr std::size_t kObjectKindCount = 28;
 
 inline constexpr std::array<std::string_view, kObjectKindCount> kObjectKindNames = {
-    "HWND",      "HMENU",      "ICON",      "CURSOR",      "DEFERWNDPOS", "HOOK",     "CLIPBOARD",
-    "CALLPROC",  "ACCELERATOR", "DDEACCESS", "DDECONV",    "DDETRANS",    "KBDLAYOUT", "MDICHILD",
-    "DC",        "DDOBJECT",   "DDSURFACE", "REGION",      "SURFACE",     "PATH",     "PALETTE",
-    "FONT",      "BRUSH",      "METAOBJECT", "DRIVEROBJECT", "DCIOBJECT", "SPOOLDATA", "PEN",
+    "HWND",         "HMENU",     "ICON",        "CURSOR",    "DEFERWNDPOS", "HOOK",
+    "CLIPBOARD",    "CALLPROC",  "ACCELERATOR", "DDEACCESS", "DDECONV",     "DDETRANS",
+    "KBDLAYOUT",    "MDICHILD",  "DC",          "DDOBJECT",  "DDSURFACE",   "REGION",
+    "SURFACE",      "PATH",      "PALETTE",     "FONT",      "BRUSH",       "METAOBJECT",
+    "DRIVEROBJECT", "DCIOBJECT", "SPOOLDATA",   "PEN",
 };
 
 // The count a kind gets when its row leaves it unset; the name is compared without regard
