@@ -6,7 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -340,6 +343,32 @@ TEST(TrayMenu, RightButtonShowsThePopupMenu) {
         MonitorProcess::Pump(50);
     EXPECT_FALSE(IsWindowVisible(menu));
     ShutDown(monitor);
+}
+
+// True when the notification area holds the monitor's icon 1 (rewriting its tip unchanged).
+bool HasTrayIcon(HWND frame) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = frame;
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    std::strcpy(data.szTip, "Tevron Resource Monitor");
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+TEST(TrayIcon, AddedAtStartAndRemovedAtExit) {
+    MonitorProcess monitor(Options{});
+    ASSERT_TRUE(monitor.WaitForFrame());
+    HWND frame = monitor.frame();
+    // The icon follows the frame's creation.
+    bool added = false;
+    for (int i = 0; i < 100 && !added; ++i) {
+        MonitorProcess::Pump(50);
+        added = HasTrayIcon(frame);
+    }
+    EXPECT_TRUE(added);
+    ShutDown(monitor);
+    EXPECT_FALSE(HasTrayIcon(frame));
 }
 
 } // namespace
