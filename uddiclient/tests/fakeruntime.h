@@ -42,6 +42,12 @@ public:
         return Status::Ok;
     }
     StringHandle NewString(const char16_t* text) override { return String(text); }
+    // Forgets every string and array, as the runtime would once they are no longer used.
+    void Reset() {
+        strings_.clear();
+        arrays_.clear();
+        writes.clear();
+    }
 
     ClassHandle GetClass(ObjectHandle) override { return {}; }
     MethodId GetMethodId(ClassHandle, const char16_t*, std::int32_t, const char16_t*, bool) override { return {}; }

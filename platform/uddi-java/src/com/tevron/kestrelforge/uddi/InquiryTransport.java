@@ -32,15 +32,17 @@ final class InquiryTransport {
         String envelope = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                 + "<Envelope xmlns=\"" + SOAP_NS + "\"><Body>" + body + "</Body></Envelope>";
         byte[] request = envelope.getBytes(StandardCharsets.UTF_8);
+        // Neither streaming mode nor disconnect(): the request then goes out in one piece
+        // and the connection is kept for the next call, which keeps loopback calls from
+        // waiting on delayed acknowledgements.
         HttpURLConnection c = (HttpURLConnection) url.openConnection();
-        try {
+        {
             c.setConnectTimeout(CONNECT_TIMEOUT_MS);
             c.setReadTimeout(READ_TIMEOUT_MS);
             c.setRequestMethod("POST");
             c.setDoOutput(true);
             c.setRequestProperty("Content-Type", "text/xml; charset=utf-8");
             c.setRequestProperty("SOAPAction", "\"\"");
-            c.setFixedLengthStreamingMode(request.length);
             try (OutputStream out = c.getOutputStream()) {
                 out.write(request);
             }
@@ -59,8 +61,6 @@ final class InquiryTransport {
             if (status != HttpURLConnection.HTTP_OK) throw new IOException("HTTP " + status);
             if (result == null) throw new IOException("empty SOAP body");
             return result;
-        } finally {
-            c.disconnect();
         }
     }
 
@@ -74,14 +74,28 @@ final class InquiryTransport {
         return out.toByteArray();
     }
 
-    private static Document parse(byte[] xml) throws Exception {
+    // Looking a factory up costs more than a loopback call; one configured factory serves all.
+    private static final DocumentBuilderFactory FACTORY = newFactory();
+
+    private static DocumentBuilderFactory newFactory() {
         DocumentBuilderFactory f = DocumentBuilderFactory.newInstance();
         f.setNamespaceAware(true);
-        // Answers come from the network: no document types, no outside entities.
-        f.setFeature("http://apache.org/xml/features/disallow-doctype-decl", true);
-        f.setFeature(XMLConstants.FEATURE_SECURE_PROCESSING, true);
+        try {
+            // Answers come from the network: no document types, no outside entities.
+            f.setFeature("http://apache.org/xml/features/disallow-doctype-decl", true);
+            f.setFeature(XMLConstants.FEATURE_SECURE_PROCESSING, true);
+        } catch (javax.xml.parsers.ParserConfigurationException e) {
+            throw new IllegalStateException(e);
+        }
         f.setExpandEntityReferences(false);
-        DocumentBuilder b = f.newDocumentBuilder();
+        return f;
+    }
+
+    private static Document parse(byte[] xml) throws Exception {
+        DocumentBuilder b;
+        synchronized (FACTORY) {
+            b = FACTORY.newDocumentBuilder();
+        }
         return b.parse(new InputSource(new java.io.ByteArrayInputStream(xml)));
     }
 
@@ -122,6 +136,7 @@ final class InquiryTransport {
     }
 
     static Element child(Node parent, String ns, String local) {
+        if (parent == null) return null;
         for (Node n = parent.getFirstChild(); n != null; n = n.getNextSibling()) {
             if (n.getNodeType() == Node.ELEMENT_NODE && local.equals(n.getLocalName())
                     && ns.equals(n.getNamespaceURI())) {
@@ -133,6 +148,7 @@ final class InquiryTransport {
 
     // SOAP 1.1 fault children are unqualified; some servers qualify them anyway.
     private static Element childAnyNs(Node parent, String local) {
+        if (parent == null) return null;
         for (Node n = parent.getFirstChild(); n != null; n = n.getNextSibling()) {
             if (n.getNodeType() == Node.ELEMENT_NODE && local.equals(n.getLocalName())) {
                 return (Element) n;
