@@ -3,6 +3,7 @@
 // hold the erased JVM types; the declaration lines only give modifiers, names and
 // throws lists. Lines that cannot be understood are passed through unchanged.
 
+#include <algorithm>
 #include "kf/ejb/javapformat.h"
 
 #include <cstddef>
@@ -411,6 +412,14 @@ std::optional<ClassHead> ParseClassHead(std::string_view line) {
     }
     if (i + 1 >= words->size())
         return std::nullopt;
+    // A head of modifiers only, none of them "public", cannot be read by the classic
+    // grammar (see ClassicHead). Other words before the kind ("No source...") are left alone.
+    const auto isClassModifier = [](std::string_view w) {
+        return w == "abstract" || w == "final" || w == "static" || w == "protected" ||
+               w == "private";
+    };
+    if (std::all_of(head.modifiers.begin(), head.modifiers.end(), isClassModifier))
+        head.modern = true;
     head.kind = (*words)[i];
     if (head.kind != "class" && head.kind != "interface")
         head.modern = true;
@@ -480,6 +489,11 @@ std::optional<ClassHead> ParseClassHead(std::string_view line) {
 
 std::string ClassicHead(const ClassHead& head) {
     std::string out;
+    // A package-private superclass (java.lang.AbstractStringBuilder, say) is printed
+    // without "public", yet its public members belong to the public classes built on it:
+    // the head must start with "public" for its members to be read at all.
+    if (std::find(head.modifiers.begin(), head.modifiers.end(), "public") == head.modifiers.end())
+        out += "public ";
     for (std::string_view m : head.modifiers) {
         out += m;
         out += ' ';

@@ -219,3 +219,25 @@ TEST(PrepareDescription, ClassicSteps) {
 
 } // namespace
 } // namespace kf::ejb
+
+namespace kf::ejb {
+namespace {
+
+TEST(PrepareDescription, PackagePrivateClassesOfNewerJavapAreRead) {
+    auto p = Parse("java.lang.AbstractStringBuilder",
+                   "Compiled from \"AbstractStringBuilder.java\"\n"
+                   "abstract class java.lang.AbstractStringBuilder implements java.lang.Appendable,"
+                   "java.lang.CharSequence {\n"
+                   "  public int length();\n    descriptor: ()I\n\n}\n");
+    ASSERT_TRUE(p->ok) << (p->resolver.errors.empty() ? "" : p->resolver.errors[0]);
+    EXPECT_EQ(p->cls.ancestor, "Appendable");
+    ASSERT_EQ(p->members.size(), 1u);
+    EXPECT_EQ(p->members[0].signature, "()I");
+
+    auto empty = Parse("java.lang.NamedPackage",
+                       "Compiled from \"NamedPackage.java\"\nclass java.lang.NamedPackage {\n}\n");
+    EXPECT_TRUE(empty->ok);
+}
+
+} // namespace
+} // namespace kf::ejb
