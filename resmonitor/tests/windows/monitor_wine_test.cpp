@@ -127,7 +127,7 @@ TEST(Settings, ReadFromTheExecutablesFolder) {
 
 TEST(Check, RowAskingForMoreThanCanBeCreatedIsLow) {
     Options options;
-    options.settings = kSmallRow + "[ResourceWindow_2]\r\nREGION=500000\r\n";
+    options.settings = kSmallRow + "[ResourceWindow_2]\r\nREGION=65536\r\n";
     MonitorProcess monitor(options);
     ASSERT_TRUE(monitor.WaitForFrame());
     DWORD start = GetTickCount();

@@ -18,9 +18,10 @@ inline constexpr int kLowResources = 2;
 inline constexpr const char* kResourceMeterLibrary = "RSRC32.DLL";
 inline constexpr const char* kResourceMeterProcedure = "_MyGetFreeSystemResources32@4";
 
-// More objects of one kind than any system can hold; such an entry gets no slots and its
-// kind counts as failed, so a huge count cannot exhaust our own memory first.
-inline constexpr std::int32_t kMaxObjectsPerKind = 1 << 20;
+// USER and GDI handle tables have 16-bit indexes, so no more objects of one kind can exist.
+// A larger count gets no slots and its kind counts as failed, so a huge count cannot
+// exhaust our own memory first.
+inline constexpr std::int32_t kMaxObjectsPerKind = 1 << 16;
 
 enum class Method { Preallocation, ResourceMeter };
 
