@@ -211,7 +211,8 @@ jmethodID FakeJni::GetMethodID(jclass cls, const char* name, const char* sig, bo
         errors.push_back("GetMethodID without a class");
         return nullptr;
     }
-    const std::string wanted = (isStatic ? "!" : "") + std::string(name);
+    std::string wanted = name;
+    if (isStatic) wanted.insert(wanted.begin(), '!');
     auto range = JavaModel().equal_range(c->className);
     for (auto it = range.first; it != range.second; ++it) {
         if (it->second.first == wanted && it->second.second == sig && !missingMembers.count(name)) {
@@ -321,7 +322,9 @@ jobject FakeJni::CallObjectMethodV(jobject target, jmethodID method, va_list arg
     }
     if (name == "getMessage" || name == "toString") {
         Object* s = NewObject(kStringClass);
-        s->text = name == "getMessage" ? *o->text : Widen(o->className) + u": " + *o->text;
+        std::u16string text = *o->text;
+        if (name == "toString") text.insert(0, Widen(o->className + ": "));
+        s->text = std::move(text);
         return NewRef(s);
     }
     // A record getter.

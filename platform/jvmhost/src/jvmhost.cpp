@@ -9,7 +9,8 @@
 #include "platform.h"
 
 #if defined(_WIN32)
-#define KF_JVMHOST_EXPORT extern "C" __declspec(dllexport)
+// The export names come from the .def files (x86: the plain name of a standard-call function).
+#define KF_JVMHOST_EXPORT extern "C"
 #else
 #define KF_JVMHOST_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
