@@ -72,6 +72,10 @@ TEST_P(FamilyDefaults, DefaultCheckIsEnoughWithTheFamilysCounts) {
     EXPECT_EQ(counter.mdiChildren(), GetParam().mdiChildren);
     EXPECT_EQ(counter.genericWindows(), 600);
     EXPECT_FALSE(IsWindowVisible(monitor.frame())) << "the frame stays hidden";
+    char title[64] = "";
+    GetWindowTextA(monitor.frame(), title, sizeof title);
+    EXPECT_STREQ(title, "Resource Monitor MDI Window");
+    EXPECT_NE(FindWindowExA(monitor.frame(), nullptr, "MDIClient", nullptr), nullptr);
     ShutDown(monitor);
 }
 
