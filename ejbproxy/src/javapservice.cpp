@@ -62,9 +62,12 @@ JavapOutcome JavapServiceRunner::Describe(const std::string& javaName) {
 std::optional<JavapOutcome> JavapServiceRunner::AskService(const std::string& javaName) {
     if (!service_) {
         // Start-up matters more than peak speed for a run of a few hundred small classes.
+        // The opening lets the service run javap's task as its launcher does, with the
+        // output and the messages apart.
         std::vector<std::string> arguments{"-XX:TieredStopAtLevel=1", "-XX:+UseSerialGC",
-                                           "-Xshare:auto", "-cp", location_.serviceJar,
-                                           "JavapService"};
+                                           "-Xshare:auto",
+                                           "--add-opens=jdk.jdeps/com.sun.tools.javap=ALL-UNNAMED",
+                                           "-cp", location_.serviceJar, "JavapService"};
         for (std::string& option : JavapOptions(settings_)) arguments.push_back(std::move(option));
         service_ = ChildChannel::Start(location_.javaLauncher, arguments);
         if (!service_) return std::nullopt;
