@@ -100,7 +100,10 @@ TEST_F(Scripts, CallsCarryArgumentsResultsActionsAndCredentials) {
   EXPECT_EQ(requests[2].Header("soapaction").value_or("-"), "\"\"");
   EXPECT_EQ(requests[3].Header("soapaction").value_or("-"), "\"\"") << "the action ~\"~\"";
   EXPECT_EQ(requests[4].body.find("<a"), std::string::npos) << "out-only entries are not sent";
+#if !defined(_WIN32)
+  // Wine's WinHTTP pools connections across sessions, so only Linux can count them.
   EXPECT_EQ(server_.Connections(), 6) << "without the cache every call has its own connection";
+#endif
 }
 
 TEST_F(Scripts, FailuresBecomeSoapExceptions) {
@@ -131,7 +134,9 @@ TEST_F(Scripts, ProxyServerAndConnectionCache) {
     EXPECT_FALSE(r.Header("authorization"));
   }
   EXPECT_EQ(requests[0].connection, requests[1].connection) << "cached connection reused";
+#if !defined(_WIN32)
   EXPECT_NE(requests[1].connection, requests[2].connection);
+#endif
   const std::string text = Read(log);
   auto count = [&](const std::string& line) {
     int n = 0;

@@ -44,11 +44,15 @@ int DefaultPort(const std::string& scheme) {
 }  // namespace
 
 std::string Url::WithoutCredentials() const {
-  std::string out = scheme + "://";
+  // Appended piece by piece: GCC 12 warns falsely about chains of operator+ (-Wrestrict).
+  std::string out;
+  out.append(scheme).append("://");
   const bool ipv6 = host.find(':') != std::string::npos;
-  out += ipv6 ? "[" + host + "]" : host;
-  if (port != DefaultPort(scheme)) out += ":" + std::to_string(port);
-  out += path;
+  if (ipv6) out.append("[");
+  out.append(host);
+  if (ipv6) out.append("]");
+  if (port != DefaultPort(scheme)) out.append(":").append(std::to_string(port));
+  out.append(path);
   return out;
 }
 
@@ -66,8 +70,12 @@ std::optional<Url> ParseUrl(std::string_view text) {
   // The credentials end at the last "@" before the path, so a password may hold "@".
   const std::size_t slash = rest.find_first_of("/?#");
   std::string_view authority = rest.substr(0, slash);
-  url.path = slash == std::string_view::npos ? "/" : std::string(rest.substr(slash));
-  if (!url.path.empty() && url.path[0] != '/') url.path.insert(0, "/");
+  // "?x" and "#x" right after the host still need the "/" of the path.
+  url.path = "/";
+  if (slash != std::string_view::npos) {
+    const std::string_view tail = rest.substr(slash);
+    url.path.append(tail.substr(tail[0] == '/' ? 1 : 0));
+  }
   const std::size_t at = authority.rfind('@');
   if (at != std::string_view::npos) {
     const std::string_view info = authority.substr(0, at);

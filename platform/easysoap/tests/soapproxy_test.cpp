@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -129,6 +130,7 @@ TEST(SoapProxy, FailuresBecomeTheRightExceptions) {
       {"never answers", {200, "", "text/xml", B::NeverAnswer}, "socket: Timed out after 1 seconds"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     LoopbackServer server;
     server.SetDefault(c.response);
     std::unique_ptr<SOAPProxy> proxy(InitSOAPProxy(server.Url().c_str(), 1, 2));
