@@ -97,6 +97,8 @@ TEST_F(RealJavap, FailingClassesGiveTheSameFilesWithBothRunners) {
     const auto service = Generate("service", KF_REAL_JDK, args);
     EXPECT_FALSE(std::filesystem::exists(service / "ejbproxies.txt"));
     EXPECT_EQ(test::ReadBytes(service / "ejbproxies.err"), "Error: class not found: com.broken.Gone\r\n");
+    // What completed before the failure stays.
+    EXPECT_TRUE(std::filesystem::exists(service / "Part.srx"));
     ExpectSameFiles(service, Generate("process", dir_.path() / "javaponly", args));
 }
 

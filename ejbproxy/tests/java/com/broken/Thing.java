@@ -1,7 +1,7 @@
 package com.broken;
 
-public interface Thing extends javax.ejb.EJBObject {
-    java.util.Date when() throws java.rmi.RemoteException;
+public interface Thing {
+    Part part();
 
-    Gone gone() throws java.rmi.RemoteException;
+    Gone gone();
 }

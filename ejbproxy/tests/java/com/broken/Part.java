@@ -1,0 +1,6 @@
+package com.broken;
+
+public class Part {
+    public int count;
+    public java.util.Date when;
+}
