@@ -3,11 +3,12 @@
 
 #include "kf/ejb/childchannel.h"
 
+#include "spawn_posix.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
-
-extern char** environ;
 
 namespace kf::ejb {
 namespace {
@@ -103,25 +102,16 @@ std::unique_ptr<ChildChannel> ChildChannel::Start(const std::string& program,
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return nullptr;
 
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int discard = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    std::optional<pid_t> pid = SpawnChild(program, arguments, sockets[1], sockets[1],
+                                          discard >= 0 ? discard : kInheritDescriptor);
+    if (discard >= 0) ::close(discard);
     ::close(sockets[1]);
-    if (rc != 0) {
+    if (!pid) {
         ::close(sockets[0]);
         return nullptr;
     }
-    return std::make_unique<PosixChildChannel>(pid, sockets[0]);
+    return std::make_unique<PosixChildChannel>(*pid, sockets[0]);
 }
 
 std::string ModuleDirectory() {

@@ -2,6 +2,8 @@
 
 #include "kf/ejb/process.h"
 
+#include "spawn_posix.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -30,13 +32,8 @@ private:
 
 } // namespace
 
-std::optional<int> RunRedirected(const std::string& program,
-                                 const std::vector<std::string>& arguments,
-                                 const std::string& outputFile, const std::string& errorFile) {
-    Descriptor out(::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    Descriptor err(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (out.get() < 0 || err.get() < 0) return std::nullopt;
-
+std::optional<pid_t> SpawnChild(const std::string& program, const std::vector<std::string>& arguments,
+                                int in, int out, int err) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -44,17 +41,30 @@ std::optional<int> RunRedirected(const std::string& program,
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err.get(), STDERR_FILENO);
-
-    // A program name without a slash is looked up on PATH, as the Windows side does.
+    const int wanted[] = {in, out, err};
+    for (int target = 0; target < 3; ++target) {
+        if (wanted[target] != kInheritDescriptor)
+            posix_spawn_file_actions_adddup2(&actions, wanted[target], target);
+    }
     pid_t pid = 0;
-    int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return std::nullopt;
+    return pid;
+}
+
+std::optional<int> RunRedirected(const std::string& program,
+                                 const std::vector<std::string>& arguments,
+                                 const std::string& outputFile, const std::string& errorFile) {
+    Descriptor out(::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Descriptor err(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (out.get() < 0 || err.get() < 0) return std::nullopt;
+
+    std::optional<pid_t> pid = SpawnChild(program, arguments, kInheritDescriptor, out.get(), err.get());
+    if (!pid) return std::nullopt;
 
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    while (::waitpid(*pid, &status, 0) < 0) {
         if (errno != EINTR) return std::nullopt;
     }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
