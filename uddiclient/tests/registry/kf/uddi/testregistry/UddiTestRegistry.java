@@ -36,7 +36,8 @@ import org.w3c.dom.Node;
  * request body.
  *
  * <p>As a program: UddiTestRegistry fixture.xml port-file [request-log]; the port goes to
- * port-file once the server listens. In-process: start(fixture, log) gives the port.
+ * port-file once the server listens, and it serves until it is ended. In-process:
+ * start(fixture, log) gives the port.
  */
 public final class UddiTestRegistry {
     static final String SOAP = "http://schemas.xmlsoap.org/soap/envelope/";
@@ -60,9 +61,8 @@ public final class UddiTestRegistry {
         Files.write(tmp.toPath(), Integer.toString(port).getBytes(StandardCharsets.US_ASCII));
         Files.move(tmp.toPath(), portFile.toPath(), StandardCopyOption.ATOMIC_MOVE,
                 StandardCopyOption.REPLACE_EXISTING);
-        // Runs until stdin closes or the process is ended.
-        while (System.in.read() >= 0) {}
-        stop();
+        // Serves until the process is ended.
+        Thread.currentThread().join();
     }
 
     public static synchronized int start(String fixture, String log) throws Exception {
