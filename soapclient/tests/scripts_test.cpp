@@ -82,10 +82,13 @@ TEST_F(Scripts, CallsCarryArgumentsResultsActionsAndCredentials) {
   server_.Enqueue({200, Answer("FromReturn", "<return>c</return>")});
   server_.Enqueue({200, Answer("OutOnly", "<r>r</r><a>nil for a</a><b xsi:nil=\"true\"/>")});
   server_.Enqueue({200, Answer("GetQuote", "<GetQuoteResult>ret2</GetQuoteResult><note>again-note</note>")});
+  server_.Enqueue({200, Answer("NoAction", "<r>Stra&#xDF;e \xE2\x9C\x93</r>")});
   EXPECT_EQ(Run("calls", server_.Url()), Expected("calls"));
 
   const auto requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 6u);
+  ASSERT_EQ(requests.size(), 7u);
+  EXPECT_NE(requests[6].body.find(">Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</s>"), std::string::npos)
+      << "UTF-8 on the wire";
   for (const auto& r : requests) {
     EXPECT_EQ(r.Header("authorization").value_or("-"), "Basic YWxpY2U6czNjcmV0");  // alice:s3cret
     EXPECT_FALSE(r.viaProxy);
@@ -102,7 +105,7 @@ TEST_F(Scripts, CallsCarryArgumentsResultsActionsAndCredentials) {
   EXPECT_EQ(requests[4].body.find("<a"), std::string::npos) << "out-only entries are not sent";
 #if !defined(_WIN32)
   // Wine's WinHTTP pools connections across sessions, so only Linux can count them.
-  EXPECT_EQ(server_.Connections(), 6) << "without the cache every call has its own connection";
+  EXPECT_EQ(server_.Connections(), 7) << "without the cache every call has its own connection";
 #endif
 }
 
