@@ -19,4 +19,4 @@ const char16_t kClassDescription[] =
 
 static_assert(sizeof(kClassDescription) / sizeof(char16_t) == 749 + 1);
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

@@ -17,16 +17,14 @@ public:
         const std::string name = rt::Utf16ToUtf8(fileName);
         return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     }
-    void* Symbol(void* library, const char* name) const override {
-        return ::dlsym(library, name);
-    }
+    void* Symbol(void* library, const char* name) const override { return ::dlsym(library, name); }
 };
 
-}  // namespace
+} // namespace
 
 const HostLibraryLoader& SystemLibraryLoader() {
     static const PosixLoader loader;
     return loader;
 }
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

@@ -18,11 +18,11 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 const HostLibraryLoader& SystemLibraryLoader() {
     static const WindowsLoader loader;
     return loader;
 }
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

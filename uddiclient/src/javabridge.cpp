@@ -52,71 +52,90 @@ void ReadRecords(JNIEnv* env, LocalRefs& refs, jobject result, const char* vecto
                  const char* elementClassName, const Getter (&getters)[N],
                  std::vector<Record>& records) {
     jclass resultClass = refs.Keep(env->GetObjectClass(result));
-    if (resultClass == nullptr || env->ExceptionCheck()) return;
+    if (resultClass == nullptr || env->ExceptionCheck())
+        return;
     jmethodID getVector = env->GetMethodID(resultClass, vectorGetter, "()Ljava/util/Vector;");
-    if (getVector == nullptr || env->ExceptionCheck()) return;
+    if (getVector == nullptr || env->ExceptionCheck())
+        return;
     jobject vector = refs.Keep(env->CallObjectMethod(result, getVector));
-    if (vector == nullptr || env->ExceptionCheck()) return;
+    if (vector == nullptr || env->ExceptionCheck())
+        return;
 
     jclass vectorClass = refs.Keep(env->FindClass("java/util/Vector"));
-    if (vectorClass == nullptr || env->ExceptionCheck()) return;
+    if (vectorClass == nullptr || env->ExceptionCheck())
+        return;
     jmethodID size = env->GetMethodID(vectorClass, "size", "()I");
-    if (size == nullptr || env->ExceptionCheck()) return;
+    if (size == nullptr || env->ExceptionCheck())
+        return;
     jmethodID elementAt = env->GetMethodID(vectorClass, "elementAt", "(I)Ljava/lang/Object;");
-    if (elementAt == nullptr || env->ExceptionCheck()) return;
+    if (elementAt == nullptr || env->ExceptionCheck())
+        return;
     jclass elementClass = refs.Keep(env->FindClass(elementClassName));
-    if (elementClass == nullptr || env->ExceptionCheck()) return;
+    if (elementClass == nullptr || env->ExceptionCheck())
+        return;
     jmethodID ids[N] = {};
     for (std::size_t g = 0; g < N; ++g) {
         ids[g] = env->GetMethodID(elementClass, getters[g].name, kStringGetter);
-        if (ids[g] == nullptr || env->ExceptionCheck()) return;
+        if (ids[g] == nullptr || env->ExceptionCheck())
+            return;
     }
 
     const jint count = env->CallIntMethod(vector, size);
-    if (env->ExceptionCheck()) return;
+    if (env->ExceptionCheck())
+        return;
     for (jint i = 0; i < count; ++i) {
         // Each element's references go as soon as it is read, so that a long answer does
         // not pile up local references.
         LocalRefs item(env);
         jobject element = item.Keep(env->CallObjectMethod(vector, elementAt, i));
-        if (env->ExceptionCheck()) return;
-        if (element == nullptr || !env->IsInstanceOf(element, elementClass)) continue;
+        if (env->ExceptionCheck())
+            return;
+        if (element == nullptr || !env->IsInstanceOf(element, elementClass))
+            continue;
         Record record;
         for (std::size_t g = 0; g < N; ++g) {
             auto text = static_cast<jstring>(item.Keep(env->CallObjectMethod(element, ids[g])));
-            if (env->ExceptionCheck()) return;
+            if (env->ExceptionCheck())
+                return;
             record.*(getters[g].field) = JavaText(env, text);
-            if (env->ExceptionCheck()) return;
+            if (env->ExceptionCheck())
+                return;
         }
         records.push_back(std::move(record));
     }
 }
 
-}  // namespace
+} // namespace
 
 void LocalRefs::Clear() {
-    for (auto it = refs_.rbegin(); it != refs_.rend(); ++it) env_->DeleteLocalRef(*it);
+    for (auto it = refs_.rbegin(); it != refs_.rend(); ++it)
+        env_->DeleteLocalRef(*it);
     refs_.clear();
 }
 
 std::u16string JavaText(JNIEnv* env, jstring text) {
-    if (text == nullptr) return {};
+    if (text == nullptr)
+        return {};
     const jsize length = env->GetStringLength(text);
     const jchar* chars = env->GetStringChars(text, nullptr);
-    if (chars == nullptr) return {};
+    if (chars == nullptr)
+        return {};
     std::u16string copy(reinterpret_cast<const char16_t*>(chars), static_cast<std::size_t>(length));
     env->ReleaseStringChars(text, chars);
-    if (const auto zero = copy.find(u'\0'); zero != std::u16string::npos) copy.resize(zero);
+    if (const auto zero = copy.find(u'\0'); zero != std::u16string::npos)
+        copy.resize(zero);
     return copy;
 }
 
 ProxyImpl::ProxyImpl(JNIEnv* env) : env_(env), kept_(env) {
-    if (env_ == nullptr) return;
+    if (env_ == nullptr)
+        return;
     interfaceClass_ = env_->FindClass(kInterfaceClass);
     ClearException();
     implementationClass_ = env_->FindClass(kImplementationClass);
     ClearException();
-    if (interfaceClass_ == nullptr || implementationClass_ == nullptr) return;
+    if (interfaceClass_ == nullptr || implementationClass_ == nullptr)
+        return;
 
     struct Lookup {
         jclass cls;
@@ -151,7 +170,8 @@ ProxyImpl::ProxyImpl(JNIEnv* env) : env_(env), kept_(env) {
 }
 
 ProxyImpl::~ProxyImpl() {
-    if (env_ == nullptr) return;
+    if (env_ == nullptr)
+        return;
     if (classesFound_ && proxy_ != nullptr) {
         env_->DeleteLocalRef(proxy_);
         env_->ExceptionClear();
@@ -159,23 +179,29 @@ ProxyImpl::~ProxyImpl() {
     proxy_ = nullptr;
     kept_.Clear();
     qualifiers_ = nullptr;
-    if (implementationClass_ != nullptr) env_->DeleteLocalRef(implementationClass_);
-    if (interfaceClass_ != nullptr) env_->DeleteLocalRef(interfaceClass_);
+    if (implementationClass_ != nullptr)
+        env_->DeleteLocalRef(implementationClass_);
+    if (interfaceClass_ != nullptr)
+        env_->DeleteLocalRef(interfaceClass_);
 }
 
 bool ProxyImpl::ClearException() {
-    if (!env_->ExceptionCheck()) return false;
+    if (!env_->ExceptionCheck())
+        return false;
     env_->ExceptionClear();
     return true;
 }
 
 bool ProxyImpl::Init() {
-    if (!classesFound_) return false;
-    if (proxy_ != nullptr) return true;
+    if (!classesFound_)
+        return false;
+    if (proxy_ != nullptr)
+        return true;
     env_->ExceptionClear();
     jobject created = env_->NewObject(implementationClass_, init_);
     if (ClearException() || created == nullptr) {
-        if (created != nullptr) env_->DeleteLocalRef(created);
+        if (created != nullptr)
+            env_->DeleteLocalRef(created);
         return false;
     }
     proxy_ = created;
@@ -183,25 +209,29 @@ bool ProxyImpl::Init() {
 }
 
 bool ProxyImpl::setInquiryURL(std::u16string_view url) {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     LocalRefs refs(env_);
     jstring text = refs.Keep(NewJavaString(env_, url));
-    if (ClearException() || text == nullptr) return false;
+    if (ClearException() || text == nullptr)
+        return false;
     env_->CallVoidMethod(proxy_, setInquiryURL_, text);
     return !ClearException();
 }
 
 bool ProxyImpl::setOption(bool exactMatch, bool caseSensitive, std::int32_t sort) {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     kept_.Clear();
     qualifiers_ = nullptr;
 
-    LocalRefs refs(env_);  // the two classes; only qualifier strings and objects are kept
+    LocalRefs refs(env_); // the two classes; only qualifier strings and objects are kept
     jclass qualifierClass = refs.Keep(env_->FindClass(kFindQualifierClass));
     ClearException();
     jclass qualifiersClass = refs.Keep(env_->FindClass(kFindQualifiersClass));
     ClearException();
-    if (qualifierClass == nullptr || qualifiersClass == nullptr) return false;
+    if (qualifierClass == nullptr || qualifiersClass == nullptr)
+        return false;
     const char* names[] = {"exactNameMatch", "caseSensitiveMatch", "sortByNameAsc",
                            "sortByNameDesc"};
     jfieldID fields[4] = {};
@@ -217,27 +247,36 @@ bool ProxyImpl::setOption(bool exactMatch, bool caseSensitive, std::int32_t sort
         texts[i] = kept_.Keep(env_->GetStaticObjectField(qualifierClass, fields[i]));
     }
     jmethodID qualifierInit = env_->GetMethodID(qualifierClass, "<init>", "(Ljava/lang/String;)V");
-    if (ClearException() || qualifierInit == nullptr) return false;
+    if (ClearException() || qualifierInit == nullptr)
+        return false;
     jmethodID qualifiersInit = env_->GetMethodID(qualifiersClass, "<init>", "()V");
-    if (ClearException() || qualifiersInit == nullptr) return false;
+    if (ClearException() || qualifiersInit == nullptr)
+        return false;
     jmethodID add = env_->GetMethodID(qualifiersClass, "add", "(Lorg/uddi4j/util/FindQualifier;)V");
-    if (ClearException() || add == nullptr) return false;
+    if (ClearException() || add == nullptr)
+        return false;
 
     jobject qualifiers = kept_.Keep(env_->NewObject(qualifiersClass, qualifiersInit));
-    if (ClearException() || qualifiers == nullptr) return false;
+    if (ClearException() || qualifiers == nullptr)
+        return false;
     qualifiers_ = qualifiers;
 
     auto addQualifier = [&](jobject text) {
         jobject q = kept_.Keep(env_->NewObject(qualifierClass, qualifierInit, text));
-        if (env_->ExceptionCheck() || q == nullptr) return false;
+        if (env_->ExceptionCheck() || q == nullptr)
+            return false;
         env_->CallVoidMethod(qualifiers_, add, q);
         return !env_->ExceptionCheck();
     };
     bool ok = true;
-    if (exactMatch) ok = addQualifier(texts[0]);
-    if (ok && caseSensitive) ok = addQualifier(texts[1]);
-    if (ok && sort == -1) ok = addQualifier(texts[3]);
-    if (ok && sort == 1) ok = addQualifier(texts[2]);
+    if (exactMatch)
+        ok = addQualifier(texts[0]);
+    if (ok && caseSensitive)
+        ok = addQualifier(texts[1]);
+    if (ok && sort == -1)
+        ok = addQualifier(texts[3]);
+    if (ok && sort == 1)
+        ok = addQualifier(texts[2]);
     // A Java exception here must not stay pending into the next operation, and a
     // half-built qualifier set must not be reported as set.
     if (ClearException() || !ok) {
@@ -249,10 +288,12 @@ bool ProxyImpl::setOption(bool exactMatch, bool caseSensitive, std::int32_t sort
 
 bool ProxyImpl::findBusiness(std::u16string_view name, std::int32_t maxRows,
                              std::vector<BusinessRecord>& records) {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     LocalRefs refs(env_);
     jstring text = refs.Keep(NewJavaString(env_, name));
-    if (ClearException() || text == nullptr) return false;
+    if (ClearException() || text == nullptr)
+        return false;
     jobject result = refs.Keep(env_->CallObjectMethod(proxy_, findBusiness_, text, qualifiers_,
                                                       static_cast<jint>(maxRows)));
     if (result != nullptr && !env_->ExceptionCheck()) {
@@ -270,9 +311,11 @@ bool ProxyImpl::findBusiness(std::u16string_view name, std::int32_t maxRows,
                     continue;
                 }
                 auto message = static_cast<jstring>(env_->CallObjectMethod(thrown, id));
-                if (ClearException()) continue;
+                if (ClearException())
+                    continue;
                 (void)JavaText(env_, message);
-                if (message != nullptr) env_->DeleteLocalRef(message);
+                if (message != nullptr)
+                    env_->DeleteLocalRef(message);
             }
             env_->DeleteLocalRef(throwable);
         }
@@ -295,14 +338,16 @@ bool ProxyImpl::findService(std::u16string_view name, std::int32_t maxRows,
 
 bool ProxyImpl::ServiceSearch(jmethodID method, bool withQualifiers, std::u16string_view text,
                               std::int32_t maxRows, std::vector<ServiceRecord>& records) {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     LocalRefs refs(env_);
     jstring javaText = refs.Keep(NewJavaString(env_, text));
-    if (ClearException() || javaText == nullptr) return false;
-    jobject result =
-        withQualifiers ? env_->CallObjectMethod(proxy_, method, javaText, qualifiers_,
-                                                static_cast<jint>(maxRows))
-                       : env_->CallObjectMethod(proxy_, method, javaText, static_cast<jint>(maxRows));
+    if (ClearException() || javaText == nullptr)
+        return false;
+    jobject result = withQualifiers ? env_->CallObjectMethod(proxy_, method, javaText, qualifiers_,
+                                                             static_cast<jint>(maxRows))
+                                    : env_->CallObjectMethod(proxy_, method, javaText,
+                                                             static_cast<jint>(maxRows));
     refs.Keep(result);
     if (result != nullptr && !env_->ExceptionCheck()) {
         ReadRecords(env_, refs, result, "getServiceInfoVector", kServiceInfoClass, kServiceGetters,
@@ -311,4 +356,4 @@ bool ProxyImpl::ServiceSearch(jmethodID method, bool withQualifiers, std::u16str
     return !ClearException();
 }
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

@@ -10,7 +10,9 @@ std::map<JNIEnv*, FakeJni*>& Registry() {
     static std::map<JNIEnv*, FakeJni*> registry;
     return registry;
 }
-FakeJni& Of(JNIEnv* env) { return *Registry().at(env); }
+FakeJni& Of(JNIEnv* env) {
+    return *Registry().at(env);
+}
 
 constexpr const char* kString = "()Ljava/lang/String;";
 const std::string kIProxy = "com/tevron/kestrelforge/uddi/IProxy";
@@ -68,16 +70,23 @@ const std::multimap<std::string, std::pair<std::string, std::string>>& JavaModel
 }
 
 bool IsA(const std::string& cls, const std::string& wanted) {
-    if (cls == wanted) return true;
-    if (wanted == kIProxy) return cls == kProxyImpl;
-    if (wanted == kThrowable) return cls == kException;
+    if (cls == wanted)
+        return true;
+    if (wanted == kIProxy)
+        return cls == kProxyImpl;
+    if (wanted == kThrowable)
+        return cls == kException;
     return false;
 }
 
-std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Widen(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 // Trampolines: the table's calling convention, forwarding to the fake.
-jclass JNICALL FindClassT(JNIEnv* e, const char* n) { return Of(e).FindClass(n); }
+jclass JNICALL FindClassT(JNIEnv* e, const char* n) {
+    return Of(e).FindClass(n);
+}
 jmethodID JNICALL GetMethodIDT(JNIEnv* e, jclass c, const char* n, const char* s) {
     return Of(e).GetMethodID(c, n, s, false);
 }
@@ -99,22 +108,38 @@ void JNICALL CallVoidMethodVT(JNIEnv* e, jobject o, jmethodID m, va_list a) {
 jint JNICALL CallIntMethodVT(JNIEnv* e, jobject o, jmethodID m, va_list a) {
     return Of(e).CallIntMethodV(o, m, a);
 }
-jclass JNICALL GetObjectClassT(JNIEnv* e, jobject o) { return Of(e).GetObjectClass(o); }
-jboolean JNICALL IsInstanceOfT(JNIEnv* e, jobject o, jclass c) { return Of(e).IsInstanceOf(o, c); }
-jstring JNICALL NewStringT(JNIEnv* e, const jchar* c, jsize n) { return Of(e).NewString(c, n); }
-jsize JNICALL GetStringLengthT(JNIEnv* e, jstring s) { return Of(e).GetStringLength(s); }
+jclass JNICALL GetObjectClassT(JNIEnv* e, jobject o) {
+    return Of(e).GetObjectClass(o);
+}
+jboolean JNICALL IsInstanceOfT(JNIEnv* e, jobject o, jclass c) {
+    return Of(e).IsInstanceOf(o, c);
+}
+jstring JNICALL NewStringT(JNIEnv* e, const jchar* c, jsize n) {
+    return Of(e).NewString(c, n);
+}
+jsize JNICALL GetStringLengthT(JNIEnv* e, jstring s) {
+    return Of(e).GetStringLength(s);
+}
 const jchar* JNICALL GetStringCharsT(JNIEnv* e, jstring s, jboolean* c) {
     return Of(e).GetStringChars(s, c);
 }
 void JNICALL ReleaseStringCharsT(JNIEnv* e, jstring s, const jchar* c) {
     Of(e).ReleaseStringChars(s, c);
 }
-jthrowable JNICALL ExceptionOccurredT(JNIEnv* e) { return Of(e).ExceptionOccurred(); }
-void JNICALL ExceptionClearT(JNIEnv* e) { Of(e).ExceptionClear(); }
-jboolean JNICALL ExceptionCheckT(JNIEnv* e) { return Of(e).ExceptionCheck(); }
-void JNICALL DeleteLocalRefT(JNIEnv* e, jobject o) { Of(e).DeleteLocalRef(o); }
+jthrowable JNICALL ExceptionOccurredT(JNIEnv* e) {
+    return Of(e).ExceptionOccurred();
+}
+void JNICALL ExceptionClearT(JNIEnv* e) {
+    Of(e).ExceptionClear();
+}
+jboolean JNICALL ExceptionCheckT(JNIEnv* e) {
+    return Of(e).ExceptionCheck();
+}
+void JNICALL DeleteLocalRefT(JNIEnv* e, jobject o) {
+    Of(e).DeleteLocalRef(o);
+}
 
-}  // namespace
+} // namespace
 
 FakeJni::FakeJni() {
     table_.FindClass = FindClassT;
@@ -139,11 +164,14 @@ FakeJni::FakeJni() {
     Registry()[&env_] = this;
 }
 
-FakeJni::~FakeJni() { Registry().erase(&env_); }
+FakeJni::~FakeJni() {
+    Registry().erase(&env_);
+}
 
 int FakeJni::Count(const std::string& prefix) const {
     int n = 0;
-    for (const auto& c : calls) n += c.rfind(prefix, 0) == 0 ? 1 : 0;
+    for (const auto& c : calls)
+        n += c.rfind(prefix, 0) == 0 ? 1 : 0;
     return n;
 }
 
@@ -163,7 +191,8 @@ FakeJni::Object* FakeJni::ClassObject(const std::string& name) {
 }
 
 jobject FakeJni::NewRef(Object* o) {
-    if (o == nullptr) return nullptr;
+    if (o == nullptr)
+        return nullptr;
     refStore_.push_back(0);
     auto ref = reinterpret_cast<jobject>(&refStore_.back());
     live_[ref] = o;
@@ -171,16 +200,19 @@ jobject FakeJni::NewRef(Object* o) {
 }
 
 FakeJni::Object* FakeJni::Deref(jobject ref, const char* where) {
-    if (ref == nullptr) return nullptr;
+    if (ref == nullptr)
+        return nullptr;
     auto it = live_.find(ref);
-    if (it != live_.end()) return it->second;
-    errors.push_back(std::string(where) +
-                     (deleted_.count(ref) ? ": reference used after deletion" : ": unknown reference"));
+    if (it != live_.end())
+        return it->second;
+    errors.push_back(std::string(where) + (deleted_.count(ref) ? ": reference used after deletion"
+                                                               : ": unknown reference"));
     return nullptr;
 }
 
 bool FakeJni::CheckNoPending(const char* function) {
-    if (pending_ == nullptr) return true;
+    if (pending_ == nullptr)
+        return true;
     errors.push_back(std::string(function) + " called with an exception pending");
     return false;
 }
@@ -212,7 +244,8 @@ jmethodID FakeJni::GetMethodID(jclass cls, const char* name, const char* sig, bo
         return nullptr;
     }
     std::string wanted = name;
-    if (isStatic) wanted.insert(wanted.begin(), '!');
+    if (isStatic)
+        wanted.insert(wanted.begin(), '!');
     auto range = JavaModel().equal_range(c->className);
     for (auto it = range.first; it != range.second; ++it) {
         if (it->second.first == wanted && it->second.second == sig && !missingMembers.count(name)) {
@@ -227,7 +260,7 @@ jmethodID FakeJni::GetMethodID(jclass cls, const char* name, const char* sig, bo
 jfieldID FakeJni::GetStaticFieldID(jclass cls, const char* name, const char* sig) {
     calls.push_back(std::string("GetStaticFieldID ") + name);
     auto id = reinterpret_cast<jfieldID>(GetMethodID(cls, name, sig, true));
-    calls.pop_back();  // recorded once, as a field
+    calls.pop_back(); // recorded once, as a field
     calls.back() = std::string("GetStaticFieldID ") + name;
     return id;
 }
@@ -259,7 +292,8 @@ jobject FakeJni::NewObjectV(jclass cls, jmethodID method, va_list args) {
         proxy_ = NewObject(kProxyImpl);
         return NewRef(proxy_);
     }
-    if (m->cls == kQualifiers) return NewRef(NewObject(kQualifiers));
+    if (m->cls == kQualifiers)
+        return NewRef(NewObject(kQualifiers));
     Object* text = Deref(va_arg(args, jobject), "NewObject FindQualifier");
     Object* q = NewObject(kQualifier);
     q->text = text ? text->text : Text{};
@@ -285,7 +319,8 @@ jobject FakeJni::CallObjectMethodV(jobject target, jmethodID method, va_list arg
             Object* q = Deref(va_arg(args, jobject), "qualifiers");
             call.qualifiersPassed = q != nullptr;
             if (q != nullptr) {
-                for (Object* e : q->elements) call.qualifiers.push_back(e->text.value_or(u""));
+                for (Object* e : q->elements)
+                    call.qualifiers.push_back(e->text.value_or(u""));
             }
         }
         call.maxRows = va_arg(args, jint);
@@ -294,7 +329,8 @@ jobject FakeJni::CallObjectMethodV(jobject target, jmethodID method, va_list arg
             Throw(kException, "registry answered a fault");
             return nullptr;
         }
-        if (searchReturnsNull) return nullptr;
+        if (searchReturnsNull)
+            return nullptr;
         Object* infos = NewObject(name == "findBusiness" ? kBusinessInfos : kServiceInfos);
         Object* vector = NewObject(kVector);
         for (const auto& r : results) {
@@ -323,7 +359,8 @@ jobject FakeJni::CallObjectMethodV(jobject target, jmethodID method, va_list arg
     if (name == "getMessage" || name == "toString") {
         Object* s = NewObject(kStringClass);
         std::u16string text = *o->text;
-        if (name == "toString") text.insert(0, Widen(o->className + ": "));
+        if (name == "toString")
+            text.insert(0, Widen(o->className + ": "));
         s->text = std::move(text);
         return NewRef(s);
     }
@@ -337,7 +374,8 @@ jobject FakeJni::CallObjectMethodV(jobject target, jmethodID method, va_list arg
         return nullptr;
     }
     auto it = o->record->values.find(name);
-    if (it == o->record->values.end() || !it->second) return nullptr;
+    if (it == o->record->values.end() || !it->second)
+        return nullptr;
     Object* s = NewObject(kStringClass);
     s->text = it->second;
     return NewRef(s);
@@ -355,13 +393,15 @@ void FakeJni::CallVoidMethodV(jobject target, jmethodID method, va_list args) {
     Object* arg = Deref(va_arg(args, jobject), "CallVoidMethod argument");
     if (m->name == "setInquiryURL") {
         urls.push_back(arg && arg->text ? *arg->text : u"<null>");
-        if (setInquiryUrlThrows) Throw("java/net/MalformedURLException", "bad url");
+        if (setInquiryUrlThrows)
+            Throw("java/net/MalformedURLException", "bad url");
     } else if (m->name == "add") {
         if (qualifierAddThrows) {
             Throw(kException, "add failed");
             return;
         }
-        if (arg == nullptr || arg->cls != kQualifier) errors.push_back("add without a qualifier");
+        if (arg == nullptr || arg->cls != kQualifier)
+            errors.push_back("add without a qualifier");
         o->elements.push_back(arg);
     }
 }
@@ -393,7 +433,8 @@ jboolean FakeJni::IsInstanceOf(jobject target, jclass cls) {
     CheckNoPending("IsInstanceOf");
     Object* o = Deref(target, "IsInstanceOf");
     Object* c = Deref(cls, "IsInstanceOf");
-    if (o == nullptr) return JNI_TRUE;  // as in Java: null is an instance of every class
+    if (o == nullptr)
+        return JNI_TRUE; // as in Java: null is an instance of every class
     return c != nullptr && IsA(o->cls, c->className) ? JNI_TRUE : JNI_FALSE;
 }
 
@@ -414,7 +455,8 @@ jsize FakeJni::GetStringLength(jstring s) {
 const jchar* FakeJni::GetStringChars(jstring s, jboolean* isCopy) {
     CheckNoPending("GetStringChars");
     Object* o = Deref(s, "GetStringChars");
-    if (o == nullptr || !o->text) return nullptr;
+    if (o == nullptr || !o->text)
+        return nullptr;
     // Deliberately no terminating zero: the bridge must copy by length.
     auto copy = std::make_unique<jchar[]>(o->text->size() + 1);
     std::memcpy(copy.get(), o->text->data(), o->text->size() * sizeof(jchar));
@@ -422,7 +464,8 @@ const jchar* FakeJni::GetStringChars(jstring s, jboolean* isCopy) {
     const jchar* p = copy.get();
     chars_[p] = std::move(copy);
     ++outstandingChars_;
-    if (isCopy) *isCopy = JNI_TRUE;
+    if (isCopy)
+        *isCopy = JNI_TRUE;
     return p;
 }
 
@@ -445,11 +488,14 @@ void FakeJni::ExceptionClear() {
     pending_ = nullptr;
 }
 
-jboolean FakeJni::ExceptionCheck() { return pending_ != nullptr ? JNI_TRUE : JNI_FALSE; }
+jboolean FakeJni::ExceptionCheck() {
+    return pending_ != nullptr ? JNI_TRUE : JNI_FALSE;
+}
 
 void FakeJni::DeleteLocalRef(jobject ref) {
     calls.push_back("DeleteLocalRef");
-    if (ref == nullptr) return;
+    if (ref == nullptr)
+        return;
     if (live_.erase(ref) == 0) {
         errors.push_back(deleted_.count(ref) ? "DeleteLocalRef twice" : "DeleteLocalRef unknown");
         return;
@@ -457,4 +503,4 @@ void FakeJni::DeleteLocalRef(jobject ref) {
     deleted_.insert(ref);
 }
 
-}  // namespace kf::uddi::test
+} // namespace kf::uddi::test

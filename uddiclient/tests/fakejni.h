@@ -18,21 +18,21 @@
 
 namespace kf::uddi::test {
 
-using Text = std::optional<std::u16string>;  // a Java String or null
+using Text = std::optional<std::u16string>; // a Java String or null
 
 // One business or service as the Java side returns it; getter name -> value.
 struct FakeRecord {
     FakeRecord(std::map<std::string, Text> v = {}, std::string throwing = {}, bool null = false)
         : values(std::move(v)), throwingGetter(std::move(throwing)), isNull(null) {}
     std::map<std::string, Text> values;
-    std::string throwingGetter;  // this getter throws
-    bool isNull = false;         // the vector holds null here
+    std::string throwingGetter; // this getter throws
+    bool isNull = false;        // the vector holds null here
 };
 
 struct FakeSearchCall {
     std::string method;
     std::u16string text;
-    std::vector<std::u16string> qualifiers;  // none when no qualifiers object was passed
+    std::vector<std::u16string> qualifiers; // none when no qualifiers object was passed
     bool qualifiersPassed = false;
     jint maxRows = 0;
 };
@@ -47,17 +47,17 @@ public:
     JNIEnv* env() { return &env_; }
 
     // --- how the Java side behaves ---
-    std::set<std::string> missingClasses;     // "org/uddi4j/util/FindQualifier"
-    std::set<std::string> missingMembers;     // "findServiceEx", "sortByNameDesc"
+    std::set<std::string> missingClasses; // "org/uddi4j/util/FindQualifier"
+    std::set<std::string> missingMembers; // "findServiceEx", "sortByNameDesc"
     bool constructorThrows = false;
     bool setInquiryUrlThrows = false;
-    std::optional<std::string> searchThrows;  // the search method that throws
+    std::optional<std::string> searchThrows; // the search method that throws
     bool searchReturnsNull = false;
-    std::vector<FakeRecord> results;          // what every search returns
+    std::vector<FakeRecord> results; // what every search returns
     bool qualifierAddThrows = false;
 
     // --- what happened ---
-    std::vector<std::string> calls;  // "FindClass <name>", "GetMethodID <name> <sig>", ...
+    std::vector<std::string> calls; // "FindClass <name>", "GetMethodID <name> <sig>", ...
     std::vector<std::string> errors;
     std::vector<FakeSearchCall> searches;
     std::vector<std::u16string> urls;
@@ -69,10 +69,10 @@ public:
 
     // --- the object model ---
     struct Object {
-        std::string cls;  // class name; "class" for class objects
-        std::string className;  // of a class object
-        Text text;              // of a String, a FindQualifier
-        std::vector<Object*> elements;  // of a Vector, a FindQualifiers
+        std::string cls;               // class name; "class" for class objects
+        std::string className;         // of a class object
+        Text text;                     // of a String, a FindQualifier
+        std::vector<Object*> elements; // of a Vector, a FindQualifiers
         const FakeRecord* record = nullptr;
         std::string recordClass;
     };
@@ -107,7 +107,7 @@ public:
     jboolean ExceptionCheck();
     void DeleteLocalRef(jobject ref);
 
-    JNIEnv env_;  // first member of no base: trampolines map env -> FakeJni via a registry
+    JNIEnv env_; // first member of no base: trampolines map env -> FakeJni via a registry
 
 private:
     JNINativeInterface_ table_{};
@@ -115,7 +115,7 @@ private:
     std::deque<Member> members_;
     std::map<jobject, Object*> live_;
     std::set<jobject> deleted_;
-    std::deque<int> refStore_;  // addresses used as distinct reference values
+    std::deque<int> refStore_; // addresses used as distinct reference values
     std::map<std::string, Object*> classes_;
     Object* pending_ = nullptr;
     Object* proxy_ = nullptr;
@@ -123,4 +123,4 @@ private:
     std::map<const jchar*, std::unique_ptr<jchar[]>> chars_;
 };
 
-}  // namespace kf::uddi::test
+} // namespace kf::uddi::test

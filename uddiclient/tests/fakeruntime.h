@@ -36,7 +36,8 @@ public:
     }
     Status SetStringArrayItemText(ArrayHandle array, Index index, const char16_t* text) override {
         auto it = arrays_.find(array);
-        if (it == arrays_.end()) return Status::BadHandle;
+        if (it == arrays_.end())
+            return Status::BadHandle;
         it->second[*index] = text;
         writes.emplace_back(array, *index, text);
         return Status::Ok;
@@ -50,9 +51,12 @@ public:
     }
 
     ClassHandle GetClass(ObjectHandle) override { return {}; }
-    MethodId GetMethodId(ClassHandle, const char16_t*, std::int32_t, const char16_t*, bool) override { return {}; }
+    MethodId GetMethodId(ClassHandle, const char16_t*, std::int32_t, const char16_t*,
+                         bool) override {
+        return {};
+    }
     Status PrepareCallFrame(ClassHandle, MethodId, CallFrame**) override { return {}; }
-    void ReleaseCallFrame(CallFrame*) override { }
+    void ReleaseCallFrame(CallFrame*) override {}
     Status CallObjectFunction(ObjectHandle, MethodId, CallFrame*) override { return {}; }
     Status RaiseScriptException(ObjectHandle) override { return {}; }
     GroupHandle LookupGroup(const char16_t*, GroupKind) override { return {}; }
@@ -99,11 +103,13 @@ public:
     Status SetArrayField(ObjectHandle, FieldId, ArrayHandle) override { return {}; }
     ArrayHandle NewBoundedArray(ValueType, std::uint32_t, const ArrayBound*) override { return {}; }
     ArrayHandle NewUnboundedArray(ValueType) override { return {}; }
-    ArrayHandle NewBoundedObjectArray(ClassHandle, std::uint32_t, const ArrayBound*) override { return {}; }
+    ArrayHandle NewBoundedObjectArray(ClassHandle, std::uint32_t, const ArrayBound*) override {
+        return {};
+    }
     ArrayHandle NewUnboundedObjectArray(ClassHandle) override { return {}; }
     std::uint32_t GetArrayLength(ArrayHandle) override { return {}; }
     ArrayInfo* GetArrayInfo(ArrayHandle) override { return {}; }
-    void ReleaseArrayInfo(ArrayInfo*) override { }
+    void ReleaseArrayInfo(ArrayInfo*) override {}
     Status SetArrayItemNull(ArrayHandle, const std::int32_t*) override { return {}; }
     std::int16_t GetIntArrayItem(ArrayHandle, Index, bool&) override { return {}; }
     std::int32_t GetLongArrayItem(ArrayHandle, Index, bool&) override { return {}; }
@@ -141,16 +147,26 @@ public:
     DateHandle NewDate() override { return {}; }
     TimeHandle NewTime() override { return {}; }
     DateTimeHandle NewDateTime() override { return {}; }
-    Status SetDateValue(DateHandle, std::int32_t, std::int32_t, std::int32_t) override { return {}; }
+    Status SetDateValue(DateHandle, std::int32_t, std::int32_t, std::int32_t) override {
+        return {};
+    }
     Status SetTimeValue(TimeHandle, std::int32_t, std::int32_t, double) override { return {}; }
-    Status SetDateTimeValue(DateTimeHandle, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, double) override { return {}; }
-    Status SplitDate(DateHandle, std::int32_t&, std::int32_t&, std::int32_t&) override { return {}; }
+    Status SetDateTimeValue(DateTimeHandle, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                            std::int32_t, double) override {
+        return {};
+    }
+    Status SplitDate(DateHandle, std::int32_t&, std::int32_t&, std::int32_t&) override {
+        return {};
+    }
     Status SplitTime(TimeHandle, std::int32_t&, std::int32_t&, double&) override { return {}; }
-    Status SplitDateTime(DateTimeHandle, std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&, double&) override { return {}; }
+    Status SplitDateTime(DateTimeHandle, std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&,
+                         std::int32_t&, double&) override {
+        return {};
+    }
     DecimalHandle NewDecimal() override { return {}; }
     Status SetDecimalText(DecimalHandle, const char16_t*) override { return {}; }
     const char16_t* GetDecimalText(DecimalHandle) override { return {}; }
-    void ReleaseDecimalText(const char16_t*) override { }
+    void ReleaseDecimalText(const char16_t*) override {}
     ObjectHandle CreateProxyObject(ClassHandle) override { return {}; }
     Status AttachCallHandler(ObjectHandle, RemoteCallHandler*) override { return {}; }
 
@@ -169,14 +185,17 @@ public:
     static FakeValue String(StringHandle h) { return FakeValue(Kind::String, std::int32_t(h)); }
     static FakeValue Array(ArrayHandle h) { return FakeValue(Kind::Array, std::int32_t(h)); }
 
-    std::optional<std::int16_t> written;  // the last SetInt
+    std::optional<std::int16_t> written; // the last SetInt
 
     void Reserved0() override {}
     ValueType GetType() override {
         switch (kind_) {
-        case Kind::Int: return ValueType::Int;
-        case Kind::Boolean: return ValueType::Boolean;
-        default: return ValueType::String;
+        case Kind::Int:
+            return ValueType::Int;
+        case Kind::Boolean:
+            return ValueType::Boolean;
+        default:
+            return ValueType::String;
         }
     }
     bool IsArray() override { return kind_ == Kind::Array; }
@@ -253,4 +272,4 @@ private:
     std::vector<FakeValue> args_;
 };
 
-}  // namespace kf::uddi::test
+} // namespace kf::uddi::test

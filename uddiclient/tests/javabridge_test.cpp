@@ -43,8 +43,8 @@ TEST_F(BridgeTest, CreationFindsBothClassesAndTheFiveMethods) {
         "NewObject com/tevron/kestrelforge/uddi/ProxyImpl",
     };
     EXPECT_EQ(jni.calls, expected);
-    EXPECT_EQ(jni.liveLocalRefs(), 3);  // two classes and the Java proxy object
-    EXPECT_TRUE(bridge->Init());        // already created: nothing new
+    EXPECT_EQ(jni.liveLocalRefs(), 3); // two classes and the Java proxy object
+    EXPECT_TRUE(bridge->Init());       // already created: nothing new
     EXPECT_EQ(jni.Count("NewObject"), 1);
     bridge.reset();
     EXPECT_EQ(jni.liveLocalRefs(), 0);
@@ -122,11 +122,10 @@ TEST_P(SetOptionTest, BuildsTheQualifiersThatTheNextSearchPasses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Qualifiers, SetOptionTest,
-    ::testing::Values(OptionCase{true, false, 0, {u"exactNameMatch"}},
-                      OptionCase{false, false, 2, {}},
-                      OptionCase{false, true, 1, {u"caseSensitiveMatch", u"sortByNameAsc"}},
-                      OptionCase{true, true, -1,
-                                 {u"exactNameMatch", u"caseSensitiveMatch", u"sortByNameDesc"}}));
+    ::testing::Values(
+        OptionCase{true, false, 0, {u"exactNameMatch"}}, OptionCase{false, false, 2, {}},
+        OptionCase{false, true, 1, {u"caseSensitiveMatch", u"sortByNameAsc"}},
+        OptionCase{true, true, -1, {u"exactNameMatch", u"caseSensitiveMatch", u"sortByNameDesc"}}));
 
 TEST_F(BridgeTest, NoQualifiersObjectBeforeTheFirstSetOption) {
     auto bridge = Ready();
@@ -144,7 +143,7 @@ TEST_F(BridgeTest, SecondSetOptionDeletesTheFirstOnesReferences) {
     const int base = jni.liveLocalRefs();
     ASSERT_TRUE(bridge->setOption(true, true, 1));
     const int kept = jni.liveLocalRefs() - base;
-    EXPECT_EQ(kept, 4 + 1 + 3);  // four qualifier texts, the qualifiers object, three qualifiers
+    EXPECT_EQ(kept, 4 + 1 + 3); // four qualifier texts, the qualifiers object, three qualifiers
     const int deletesBefore = jni.Count("DeleteLocalRef");
     ASSERT_TRUE(bridge->setOption(false, false, 0));
     // All eight kept ones and the two classes of the second call.
@@ -155,7 +154,8 @@ TEST_F(BridgeTest, SecondSetOptionDeletesTheFirstOnesReferences) {
 }
 
 TEST_F(BridgeTest, SetOptionFailsWithoutTheQualifierClassesOrFields) {
-    for (const char* missing : {"org/uddi4j/util/FindQualifier", "org/uddi4j/util/FindQualifiers"}) {
+    for (const char* missing :
+         {"org/uddi4j/util/FindQualifier", "org/uddi4j/util/FindQualifiers"}) {
         FakeJni local;
         local.missingClasses.insert(missing);
         ProxyImpl bridge(local.env());
@@ -194,8 +194,8 @@ TEST_F(BridgeTest, FindBusinessConvertsRecordsAndSkipsNullElements) {
     EXPECT_EQ(records[0].description, u"Tools");
     EXPECT_EQ(records[0].key, u"k1");
     EXPECT_EQ(records[1].name, u"Bolt \u20ac");
-    EXPECT_EQ(records[1].description, u"");  // Java null
-    EXPECT_EQ(records[2].name, u"ab");       // up to the first zero character
+    EXPECT_EQ(records[1].description, u""); // Java null
+    EXPECT_EQ(records[2].name, u"ab");      // up to the first zero character
     EXPECT_EQ(jni.searches[0].text, u"A");
     EXPECT_EQ(jni.searches[0].maxRows, 7);
     EXPECT_EQ(jni.liveLocalRefs(), base);
@@ -297,5 +297,5 @@ TEST_F(BridgeTest, ManyCallsLeaveNoReferencesBehind) {
     EXPECT_EQ(jni.liveLocalRefs(), base);
 }
 
-}  // namespace
-}  // namespace kf::uddi::test
+} // namespace
+} // namespace kf::uddi::test

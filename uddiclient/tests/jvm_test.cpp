@@ -28,11 +28,14 @@ std::u16string InquiryUrl(int port) {
     return *rt::Utf8ToUtf16("http://127.0.0.1:" + std::to_string(port) + "/inquiry");
 }
 
-jstring JavaString(const char* text) { return env->NewStringUTF(text); }
+jstring JavaString(const char* text) {
+    return env->NewStringUTF(text);
+}
 
 std::vector<std::string> Requests() {
     jmethodID m = env->GetStaticMethodID(registryClass, "requests", "()[Ljava/lang/String;");
-    if (env->ExceptionCheck()) env->ExceptionClear();
+    if (env->ExceptionCheck())
+        env->ExceptionClear();
     auto array = static_cast<jobjectArray>(env->CallStaticObjectMethod(registryClass, m));
     std::vector<std::string> out;
     if (env->ExceptionCheck() || array == nullptr) {
@@ -42,7 +45,8 @@ std::vector<std::string> Requests() {
     }
     for (jsize i = 0; i < env->GetArrayLength(array); ++i) {
         auto s = static_cast<jstring>(env->GetObjectArrayElement(array, i));
-        if (env->ExceptionCheck() || s == nullptr) break;
+        if (env->ExceptionCheck() || s == nullptr)
+            break;
         const char* chars = env->GetStringUTFChars(s, nullptr);
         out.emplace_back(chars);
         env->ReleaseStringUTFChars(s, chars);
@@ -54,7 +58,8 @@ std::vector<std::string> Requests() {
 
 void ClearRequests() {
     jmethodID m = env->GetStaticMethodID(registryClass, "clearRequests", "()V");
-    if (env->ExceptionCheck()) env->ExceptionClear();
+    if (env->ExceptionCheck())
+        env->ExceptionClear();
     env->CallStaticVoidMethod(registryClass, m);
     if (env->ExceptionCheck()) {
         env->ExceptionClear();
@@ -69,7 +74,8 @@ public:
         // The registry's classes join the VM's class path; the options only take effect if
         // the VM is created here, which is what this executable is for.
         ::setenv("CLASSPATH", KF_TEST_REGISTRY_JAR, 1);
-        ::setenv("KF_JVM_OPTIONS", "-Xcheck:jni -Xms32m -Xmx32m -XX:+AlwaysPreTouch -XX:TieredStopAtLevel=1", 0);
+        ::setenv("KF_JVM_OPTIONS",
+                 "-Xcheck:jni -Xms32m -Xmx32m -XX:+AlwaysPreTouch -XX:TieredStopAtLevel=1", 0);
         void* extension = ::dlopen(KF_UDDI_EXTENSION, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(extension, nullptr) << ::dlerror();
         createObject = reinterpret_cast<rt::CreateNonVisualObjectFn>(
@@ -85,7 +91,7 @@ public:
         void* e = nullptr;
         ASSERT_EQ(vm->GetEnv(&e), 0);
         env = static_cast<JNIEnv*>(e);
-        vm->Release();  // the VM stays; so does the environment
+        vm->Release(); // the VM stays; so does the environment
 
         registryClass = env->FindClass("kf/uddi/testregistry/UddiTestRegistry");
         ASSERT_FALSE(env->ExceptionCheck());
@@ -111,7 +117,8 @@ public:
         EXPECT_EQ(createObject(&runtime_, 1, u"UDDIProxy", &object_), 0);
     }
     ~Proxy() {
-        if (object_ != nullptr) object_->DestroyObject();
+        if (object_ != nullptr)
+            object_->DestroyObject();
     }
     std::int16_t SetUrl(const std::u16string& url) {
         FakeFrame f({FakeValue::String(runtime_.String(url))});
@@ -201,7 +208,7 @@ struct OptionCase {
     std::int16_t sort, maxRow;
     const char16_t* name;
     std::vector<std::u16string> names;
-    const char* qualifiers;  // as sent
+    const char* qualifiers; // as sent
 };
 
 class JvmOptionTest : public JvmTest, public ::testing::WithParamInterface<OptionCase> {};
@@ -224,20 +231,42 @@ TEST_P(JvmOptionTest, SetOptionChangesWhatTheRegistryIsAsked) {
 INSTANTIATE_TEST_SUITE_P(
     Options, JvmOptionTest,
     ::testing::Values(
-        OptionCase{true, false, 0, 5, u"acme tools", {u"Acme Tools"},
-                   "<findQualifiers><findQualifier>exactNameMatch</findQualifier></findQualifiers>"},
-        OptionCase{false, true, 0, 5, u"acme", {u"acme labs"},
+        OptionCase{
+            true,
+            false,
+            0,
+            5,
+            u"acme tools",
+            {u"Acme Tools"},
+            "<findQualifiers><findQualifier>exactNameMatch</findQualifier></findQualifiers>"},
+        OptionCase{false,
+                   true,
+                   0,
+                   5,
+                   u"acme",
+                   {u"acme labs"},
                    "<findQualifier>caseSensitiveMatch</findQualifier>"},
-        OptionCase{false, false, -1, 5, u"acme", {u"Acme Tools", u"Acme Rockets", u"acme labs"},
+        OptionCase{false,
+                   false,
+                   -1,
+                   5,
+                   u"acme",
+                   {u"Acme Tools", u"Acme Rockets", u"acme labs"},
                    "<findQualifier>sortByNameDesc</findQualifier>"},
-        OptionCase{false, false, 1, 2, u"acme", {u"acme labs", u"Acme Rockets"},
+        OptionCase{false,
+                   false,
+                   1,
+                   2,
+                   u"acme",
+                   {u"acme labs", u"Acme Rockets"},
                    "<findQualifier>sortByNameAsc</findQualifier>"}));
 
 TEST_F(JvmTest, SearchWithoutMatchesSetsCountZeroAndReturnsOne) {
     auto s = proxy.Find(2, u"Nobody");
     EXPECT_EQ(s.result, 1);
     EXPECT_EQ(s.count, std::optional<std::int16_t>(0));
-    for (const auto& a : s.arrays) EXPECT_TRUE(a.empty());
+    for (const auto& a : s.arrays)
+        EXPECT_TRUE(a.empty());
 }
 
 TEST_F(JvmTest, GetBusinessDetailGivesServicesWithTheirWsdl) {
@@ -267,7 +296,8 @@ TEST_F(JvmTest, FaultForAnUnknownKeyGivesMinusOneAndTheNextCallWorks) {
     auto s = proxy.Find(3, u"00000000-dead-beef-0000-000000000000");
     EXPECT_EQ(s.result, -1);
     EXPECT_FALSE(s.count.has_value());
-    for (const auto& a : s.arrays) EXPECT_TRUE(a.empty());
+    for (const auto& a : s.arrays)
+        EXPECT_TRUE(a.empty());
     EXPECT_EQ(proxy.Find(2, u"Zenith").count, std::optional<std::int16_t>(1));
 }
 
@@ -289,7 +319,8 @@ TEST_F(JvmTest, RegistryThatIsDownGivesMinusOneAndTheNextCallWorks) {
     env->DeleteLocalRef(socketClass);
 
     ASSERT_EQ(proxy.SetUrl(InquiryUrl(port)), 1);
-    for (rt::MethodId id : {2u, 3u, 4u}) EXPECT_EQ(proxy.Find(id, u"acme").result, -1) << id;
+    for (rt::MethodId id : {2u, 3u, 4u})
+        EXPECT_EQ(proxy.Find(id, u"acme").result, -1) << id;
     ASSERT_EQ(proxy.SetUrl(InquiryUrl(registryPort)), 1);
     EXPECT_EQ(proxy.Find(2, u"acme").result, 1);
 }
@@ -297,7 +328,7 @@ TEST_F(JvmTest, RegistryThatIsDownGivesMinusOneAndTheNextCallWorks) {
 TEST_F(JvmTest, MalformedInquiryUrlIsRefused) {
     EXPECT_EQ(proxy.SetUrl(u"not a url"), -1);
     EXPECT_EQ(proxy.SetUrl(u"ftp://127.0.0.1/"), -1);
-    EXPECT_EQ(proxy.Find(2, u"acme").result, 1);  // the previous URL still holds
+    EXPECT_EQ(proxy.Find(2, u"acme").result, 1); // the previous URL still holds
 }
 
 TEST_F(JvmTest, ObjectsShareTheVmAndOutliveEachOther) {
@@ -309,7 +340,9 @@ TEST_F(JvmTest, ObjectsShareTheVmAndOutliveEachOther) {
     EXPECT_EQ(proxy.Find(2, u"acme").count, std::optional<std::int16_t>(3));
 }
 
-std::size_t MallocInUse() { return mallinfo2().uordblks; }
+std::size_t MallocInUse() {
+    return mallinfo2().uordblks;
+}
 
 TEST_F(JvmTest, TenThousandCallsDoNotGrowNativeMemory) {
     ASSERT_EQ(proxy.SetOption(false, false, 1, 5), 1);
@@ -318,17 +351,19 @@ TEST_F(JvmTest, TenThousandCallsDoNotGrowNativeMemory) {
             ASSERT_EQ(proxy.SetOption(false, false, i % 200 ? 1 : -1, 5), 1);
         }
         ASSERT_EQ(proxy.Find(2, u"acme").count, std::optional<std::int16_t>(3));
-        runtime.Reset();  // the stand-in runtime keeps every string and array otherwise
+        runtime.Reset(); // the stand-in runtime keeps every string and array otherwise
     };
-    for (int i = 0; i < 500; ++i) round(i);  // warm up: JIT, connection pool, class loading
+    for (int i = 0; i < 500; ++i)
+        round(i); // warm up: JIT, connection pool, class loading
     ClearRequests();
     const std::size_t before = MallocInUse();
-    for (int i = 0; i < 10000; ++i) round(i);
+    for (int i = 0; i < 10000; ++i)
+        round(i);
     const std::size_t after = MallocInUse();
     ClearRequests();
     // A leak of one string copy or one reference per call would be several megabytes.
     EXPECT_LT(after, before + 2 * 1024 * 1024) << "before " << before << ", after " << after;
 }
 
-}  // namespace
-}  // namespace kf::uddi::test
+} // namespace
+} // namespace kf::uddi::test

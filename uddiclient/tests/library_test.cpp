@@ -25,14 +25,20 @@ namespace fs = std::filesystem;
 #if defined(_WIN32)
 // Under Wine the tests run with the extension's folder as working directory.
 const char* const kExtension = "uddiclientext.dll";
-void* OpenLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
+void* OpenLibrary(const std::string& path) {
+    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+}
 void* Symbol(void* lib, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
 }
 #else
 const char* const kExtension = KF_UDDI_EXTENSION;
-void* OpenLibrary(const std::string& path) { return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
-void* Symbol(void* lib, const char* name) { return ::dlsym(lib, name); }
+void* OpenLibrary(const std::string& path) {
+    return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* Symbol(void* lib, const char* name) {
+    return ::dlsym(lib, name);
+}
 #endif
 
 struct Exports {
@@ -44,11 +50,13 @@ struct Exports {
 Exports Load(const std::string& path) {
     void* lib = OpenLibrary(path);
     EXPECT_NE(lib, nullptr) << path;
-    if (lib == nullptr) return {};
+    if (lib == nullptr)
+        return {};
     Exports e;
     e.version = reinterpret_cast<rt::GetVersionFn>(Symbol(lib, "KFX_GetVersion"));
     e.description = reinterpret_cast<rt::GetDescriptionFn>(Symbol(lib, "KFX_GetDescription"));
-    e.create = reinterpret_cast<rt::CreateNonVisualObjectFn>(Symbol(lib, "KFX_CreateNonVisualObject"));
+    e.create =
+        reinterpret_cast<rt::CreateNonVisualObjectFn>(Symbol(lib, "KFX_CreateNonVisualObject"));
     EXPECT_TRUE(e.version && e.description && e.create);
     return e;
 }
@@ -58,14 +66,14 @@ void ExpectAllFunctionsFail(rt::NativeObject* o) {
     FakeRuntime runtime;
     auto strings = [&](int arrays) {
         std::vector<FakeValue> args{FakeValue::String(runtime.String(u"acme")), FakeValue::Int(4)};
-        for (int i = 0; i < arrays; ++i) args.push_back(FakeValue::Array(runtime.Array()));
+        for (int i = 0; i < arrays; ++i)
+            args.push_back(FakeValue::Array(runtime.Array()));
         return FakeFrame(std::move(args));
     };
-    FakeFrame frames[] = {
-        FakeFrame({FakeValue::String(runtime.String(u"http://127.0.0.1:1/"))}),
-        FakeFrame({FakeValue::Boolean(true), FakeValue::Boolean(false), FakeValue::Int(1),
-                   FakeValue::Int(3)}),
-        strings(3), strings(4), strings(5)};
+    FakeFrame frames[] = {FakeFrame({FakeValue::String(runtime.String(u"http://127.0.0.1:1/"))}),
+                          FakeFrame({FakeValue::Boolean(true), FakeValue::Boolean(false),
+                                     FakeValue::Int(1), FakeValue::Int(3)}),
+                          strings(3), strings(4), strings(5)};
     for (rt::MethodId id = 0; id < 5; ++id) {
         EXPECT_EQ(o->InvokeMethod(&runtime, 1, id, &frames[id]), 0);
         EXPECT_EQ(frames[id].result.written, std::optional<std::int16_t>(-1)) << id;
@@ -98,11 +106,11 @@ TEST(ExtensionLibraryMissingHost, ObjectWithoutJvmHostFailsEveryFunction) {
     // A copy of the extension alone in a folder of its own, run from there.
     const fs::path dir = fs::temp_directory_path() / ("kf-uddi-nohost-" + std::to_string(
 #if defined(_WIN32)
-                                                          GetCurrentProcessId()
+                                                                              GetCurrentProcessId()
 #else
-                                                          ::getpid()
+                                                                              ::getpid()
 #endif
-                                                          ));
+                                                                                  ));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const fs::path copy = dir / fs::path(kExtension).filename();
@@ -119,7 +127,7 @@ TEST(ExtensionLibraryMissingHost, ObjectWithoutJvmHostFailsEveryFunction) {
     o->DestroyObject();
     fs::current_path(before);
     std::error_code ignored;
-    fs::remove_all(dir, ignored);  // Windows keeps the loaded copy locked
+    fs::remove_all(dir, ignored); // Windows keeps the loaded copy locked
 }
 
 #if defined(_WIN32)
@@ -144,5 +152,5 @@ TEST(ExtensionLibrary, WithoutAJavaRuntimeTheHostFailsAndEveryFunctionFails) {
 }
 #endif
 
-}  // namespace
-}  // namespace kf::uddi::test
+} // namespace
+} // namespace kf::uddi::test

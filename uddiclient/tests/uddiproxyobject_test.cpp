@@ -46,7 +46,8 @@ struct FakeHost : HostLibraryLoader {
     }
     void* Symbol(void* library, const char* name) const override {
         EXPECT_EQ(library, this);
-        if (!exportPresent || std::strcmp(name, "KF_CreateJavaVM") != 0) return nullptr;
+        if (!exportPresent || std::strcmp(name, "KF_CreateJavaVM") != 0)
+            return nullptr;
         return reinterpret_cast<void*>(&Create);
     }
     static inline FakeHost* current = nullptr;
@@ -64,7 +65,7 @@ protected:
         EXPECT_FALSE(jni.exceptionPending());
     }
     rt::NativeObject* Create(const char16_t* name = u"UDDIProxy") {
-        rt::NativeObject* out = reinterpret_cast<rt::NativeObject*>(&host);  // not left as is
+        rt::NativeObject* out = reinterpret_cast<rt::NativeObject*>(&host); // not left as is
         EXPECT_EQ(CreateNonVisualObject(&runtime, 7, name, &out, host), 0);
         EXPECT_NE(out, nullptr);
         return out;
@@ -75,7 +76,8 @@ protected:
     FakeFrame FindBusiness(std::u16string name, int arrays = 3) {
         std::vector<FakeValue> args{FakeValue::String(runtime.String(std::move(name))),
                                     FakeValue::Int(-5)};
-        for (int i = 0; i < arrays; ++i) args.push_back(FakeValue::Array(runtime.Array()));
+        for (int i = 0; i < arrays; ++i)
+            args.push_back(FakeValue::Array(runtime.Array()));
         return FakeFrame(std::move(args));
     }
     static FakeRecord Business(std::u16string n, std::u16string d, std::u16string k) {
@@ -130,7 +132,7 @@ TEST_P(BrokenCreation, GivesAnObjectWhoseFunctionsAllFail) {
         EXPECT_EQ(Invoke(o, id, *frames[id]), 0);
         EXPECT_EQ(frames[id]->result.written, std::optional<std::int16_t>(-1)) << id;
     }
-    EXPECT_EQ(static_cast<UddiProxyObject*>(o)->maxRows(), 9);  // changed all the same
+    EXPECT_EQ(static_cast<UddiProxyObject*>(o)->maxRows(), 9); // changed all the same
     FakeFrame wrong({FakeValue::Int(1)});
     EXPECT_EQ(Invoke(o, 2, wrong), -9);
     EXPECT_TRUE(runtime.writes.empty());
@@ -151,8 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                          h.jni->missingClasses.insert("com/tevron/kestrelforge/uddi/IProxy");
                      },
                      1},
-        CreationCase{"ConstructorThrows", [](FakeHost& h) { h.jni->constructorThrows = true; },
-                     1}),
+        CreationCase{"ConstructorThrows", [](FakeHost& h) { h.jni->constructorThrows = true; }, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UddiObjectTest, MalformedCallsReturnMinusNineAndLeaveTheResultAlone) {
@@ -165,15 +166,15 @@ TEST_F(UddiObjectTest, MalformedCallsReturnMinusNineAndLeaveTheResultAlone) {
     cases.push_back({5, FakeFrame({FakeValue::String(runtime.String(u"x"))})});
     cases.push_back({0x10005, FakeFrame({FakeValue::String(runtime.String(u"x"))})});
     cases.push_back({0, FakeFrame({})});
-    cases.push_back({0, FakeFrame({FakeValue::String(0)})});  // no string handle
+    cases.push_back({0, FakeFrame({FakeValue::String(0)})}); // no string handle
     cases.push_back({1, FakeFrame({FakeValue::Boolean(true)})});
     cases.push_back({2, FindBusiness(u"x", 2)});
     cases.push_back({3, FindBusiness(u"x", 3)});
-    cases.push_back({4, FindBusiness(u"x", 4)});  // six arguments
+    cases.push_back({4, FindBusiness(u"x", 4)}); // six arguments
     cases.push_back({4, FindBusiness(u"x", 6)});
     {
         FakeFrame f = FindBusiness(u"x", 3);
-        f.arg(0) = FakeValue::Int(3);  // a number where the name should be
+        f.arg(0) = FakeValue::Int(3); // a number where the name should be
         cases.push_back({2, std::move(f)});
     }
     for (auto& c : cases) {
@@ -194,7 +195,8 @@ TEST_F(UddiObjectTest, FindBusinessFillsCountAndItemsFromNDownToOne) {
                    Business(u"C", u"dc", u"kc")};
     rt::NativeObject* o = Create();
     FakeFrame f = FindBusiness(u"Acme");
-    for (int a = 2; a <= 4; ++a) runtime.Items(f.arg(std::size_t(a)).GetArray())[4] = u"keep";
+    for (int a = 2; a <= 4; ++a)
+        runtime.Items(f.arg(std::size_t(a)).GetArray())[4] = u"keep";
     EXPECT_EQ(Invoke(o, 2, f), 0);
     EXPECT_EQ(f.result.written, std::optional<std::int16_t>(1));
     EXPECT_EQ(f.arg(1).written, std::optional<std::int16_t>(3));
@@ -212,7 +214,7 @@ TEST_F(UddiObjectTest, FindBusinessFillsCountAndItemsFromNDownToOne) {
     EXPECT_EQ(std::get<1>(runtime.writes[8]), 1);
     ASSERT_EQ(jni.searches.size(), 1u);
     EXPECT_EQ(jni.searches[0].text, u"Acme");
-    EXPECT_EQ(jni.searches[0].maxRows, 5);  // before any setOption
+    EXPECT_EQ(jni.searches[0].maxRows, 5); // before any setOption
     o->DestroyObject();
 }
 
@@ -230,7 +232,9 @@ TEST_F(UddiObjectTest, FailedSearchLeavesCountAndArraysAsTheyWere) {
     jni.results = {Business(u"A", u"da", u"ka")};
     rt::NativeObject* o = Create();
     for (rt::MethodId id : {2u, 3u, 4u}) {
-        jni.searchThrows = id == 2 ? "findBusiness" : id == 3 ? "getBusinessDetail" : "findServiceEx";
+        jni.searchThrows = id == 2   ? "findBusiness"
+                           : id == 3 ? "getBusinessDetail"
+                                     : "findServiceEx";
         FakeFrame f = FindBusiness(u"x", int(id) + 1);
         EXPECT_EQ(Invoke(o, id, f), 0);
         EXPECT_EQ(f.result.written, std::optional<std::int16_t>(-1));
@@ -259,7 +263,8 @@ TEST_F(UddiObjectTest, ServiceSearchesFillTheirArraysInDescriptionOrder) {
     EXPECT_EQ(Invoke(o, 4, service), 0);
     auto firstItems = [&](FakeFrame& f, std::size_t arrays) {
         std::vector<std::u16string> items;
-        for (std::size_t a = 0; a < arrays; ++a) items.push_back(runtime.Items(f.arg(2 + a).GetArray())[1]);
+        for (std::size_t a = 0; a < arrays; ++a)
+            items.push_back(runtime.Items(f.arg(2 + a).GetArray())[1]);
         return items;
     };
     EXPECT_EQ(firstItems(detail, 4), (std::vector<std::u16string>{u"n", u"d", u"sk", u"w"}));
@@ -287,7 +292,7 @@ TEST_F(UddiObjectTest, SetOptionChangesMaximumRowsEvenWhenItFails) {
     EXPECT_EQ(Invoke(o, 2, f), 0);
     ASSERT_EQ(jni.searches.size(), 1u);
     EXPECT_EQ(jni.searches[0].maxRows, 12);
-    EXPECT_FALSE(jni.searches[0].qualifiersPassed);  // the failed call dropped the old ones
+    EXPECT_FALSE(jni.searches[0].qualifiersPassed); // the failed call dropped the old ones
     o->DestroyObject();
 }
 
@@ -306,8 +311,8 @@ TEST_F(UddiObjectTest, SetInquiryUrlResult) {
 
 TEST_F(UddiObjectTest, DestructionReleasesTheVmFirstThenDeletesTheBridgesReferences) {
     rt::NativeObject* o = Create();
-    FakeFrame options({FakeValue::Boolean(true), FakeValue::Boolean(true), FakeValue::Int(1),
-                       FakeValue::Int(5)});
+    FakeFrame options(
+        {FakeValue::Boolean(true), FakeValue::Boolean(true), FakeValue::Int(1), FakeValue::Int(5)});
     EXPECT_EQ(Invoke(o, 1, options), 0);
     EXPECT_GT(jni.liveLocalRefs(), 0);
     o->DestroyObject();
@@ -318,5 +323,5 @@ TEST_F(UddiObjectTest, DestructionReleasesTheVmFirstThenDeletesTheBridgesReferen
     EXPECT_EQ(std::count(release, jni.calls.end(), "DeleteLocalRef"), 3 + 8);
 }
 
-}  // namespace
-}  // namespace kf::uddi::test
+} // namespace
+} // namespace kf::uddi::test

@@ -25,4 +25,4 @@ std::string OwnFolder();
 
 std::optional<std::string> EnvironmentVariable(const char* name);
 
-}  // namespace kf::jvmhost
+} // namespace kf::jvmhost

@@ -17,15 +17,18 @@ std::string Join(const std::string& folder, const std::string& rest) {
 #else
     const char sep = '/';
 #endif
-    if (folder.empty()) return rest;
-    if (folder.back() == '/' || folder.back() == '\\') return folder + rest;
+    if (folder.empty())
+        return rest;
+    if (folder.back() == '/' || folder.back() == '\\')
+        return folder + rest;
     return folder + sep + rest;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> JvmLibraryCandidates(const std::string& javaHome) {
-    if (javaHome.empty()) return {};
+    if (javaHome.empty())
+        return {};
 #if defined(_WIN32)
     return {Join(javaHome, "bin\\server\\jvm.dll"), Join(javaHome, "bin\\client\\jvm.dll"),
             Join(javaHome, "jre\\bin\\server\\jvm.dll"),
@@ -47,9 +50,10 @@ std::vector<std::string> VmOptions(const std::string& companionJar,
     std::vector<std::string> options{"-Djava.class.path=" + classPath, "-Xrs"};
     if (extraOptions) {
         std::istringstream in(*extraOptions);
-        for (std::string word; in >> word;) options.push_back(word);
+        for (std::string word; in >> word;)
+            options.push_back(word);
     }
     return options;
 }
 
-}  // namespace kf::jvmhost
+} // namespace kf::jvmhost

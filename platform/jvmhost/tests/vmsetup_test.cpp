@@ -36,5 +36,5 @@ TEST(JvmLibraryCandidates, ServerLibraryOfTheJavaHomeComesFirst) {
 #endif
 }
 
-}  // namespace
-}  // namespace kf::jvmhost
+} // namespace
+} // namespace kf::jvmhost

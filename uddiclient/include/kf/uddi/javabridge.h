@@ -21,7 +21,8 @@ public:
     LocalRefs& operator=(const LocalRefs&) = delete;
 
     template <typename T> T Keep(T ref) {
-        if (ref != nullptr) refs_.push_back(ref);
+        if (ref != nullptr)
+            refs_.push_back(ref);
         return ref;
     }
     void Clear();
@@ -77,4 +78,4 @@ private:
 // A Java string copied by length, up to its first zero character; empty for null.
 std::u16string JavaText(JNIEnv* env, jstring text);
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

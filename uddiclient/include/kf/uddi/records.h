@@ -22,4 +22,4 @@ struct ServiceRecord {
     std::u16string wsdl;
 };
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

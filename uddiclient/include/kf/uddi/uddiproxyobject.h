@@ -70,4 +70,4 @@ std::int32_t CreateNonVisualObject(rt::RuntimeContext* context, rt::ObjectHandle
 // Method ids and parameter counts of the class description.
 inline constexpr std::int32_t kParameterCounts[] = {1, 4, 5, 6, 7};
 
-}  // namespace kf::uddi
+} // namespace kf::uddi

@@ -33,8 +33,8 @@ inline constexpr const char* kCreateJavaVMName = "KF_CreateJavaVM";
 // Status codes of KF_CreateJavaVM and GetEnv.
 inline constexpr std::int32_t kOk = 0;
 inline constexpr std::int32_t kBadArgument = -1;
-inline constexpr std::int32_t kNoJavaRuntime = -2;  // no JDK/JRE found or libjvm not loadable
-inline constexpr std::int32_t kCreateFailed = -3;   // JNI_CreateJavaVM failed
-inline constexpr std::int32_t kNoEnvironment = -4;  // the thread could not be attached
+inline constexpr std::int32_t kNoJavaRuntime = -2; // no JDK/JRE found or libjvm not loadable
+inline constexpr std::int32_t kCreateFailed = -3;  // JNI_CreateJavaVM failed
+inline constexpr std::int32_t kNoEnvironment = -4; // the thread could not be attached
 
-}  // namespace kf::jvmhost
+} // namespace kf::jvmhost

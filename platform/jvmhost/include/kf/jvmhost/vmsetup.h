@@ -18,4 +18,4 @@ std::vector<std::string> VmOptions(const std::string& companionJar,
 
 inline constexpr const char* kCompanionJarName = "uddi-java.jar";
 
-}  // namespace kf::jvmhost
+} // namespace kf::jvmhost
