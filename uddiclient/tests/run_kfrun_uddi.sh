@@ -24,7 +24,7 @@ trap cleanup EXIT
 java -cp "$jar" kf.uddi.testregistry.UddiTestRegistry "$fixture" "$work/port" "$work/requests.log" \
   </dev/null >"$work/registry.out" 2>&1 &
 server=$!
-for _ in $(seq 300); do
+for _ in $(seq 600); do  # up to a minute on a loaded machine
   [ -s "$work/port" ] && break
   kill -0 "$server" 2>/dev/null || { cat "$work/registry.out" >&2; exit 1; }
   sleep 0.1
