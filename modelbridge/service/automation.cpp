@@ -97,8 +97,7 @@ Value Get(const ObjectRef& object, std::u16string_view member) {
     return Run(object, member, InvokeKind::Get, {});
 }
 
-Value Get(const ObjectRef& object, std::u16string_view member,
-          std::initializer_list<Value> args) {
+Value Get(const ObjectRef& object, std::u16string_view member, std::initializer_list<Value> args) {
     return Run(object, member, InvokeKind::Get, std::span<const Value>(args.begin(), args.size()));
 }
 
@@ -106,8 +105,7 @@ void Put(const ObjectRef& object, std::u16string_view member, const Value& value
     Run(object, member, InvokeKind::Put, std::span<const Value>(&value, 1));
 }
 
-Value Call(const ObjectRef& object, std::u16string_view member,
-           std::initializer_list<Value> args) {
+Value Call(const ObjectRef& object, std::u16string_view member, std::initializer_list<Value> args) {
     return Run(object, member, InvokeKind::Call, std::span<const Value>(args.begin(), args.size()));
 }
 

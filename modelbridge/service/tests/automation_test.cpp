@@ -43,8 +43,13 @@ public:
 TEST(Automation, EveryValueKindPassesThroughPutGetAndCall) {
     auto probe = std::make_shared<Probe>();
     auto other = std::make_shared<Probe>();
-    const Value values[] = {Value(), Value(true), Value(false), Value(std::int32_t(-7)),
-                            Value(std::uint32_t(0xFFFFFFFF)), Value(u"t\u00e9xt"), Value(other)};
+    const Value values[] = {Value(),
+                            Value(true),
+                            Value(false),
+                            Value(std::int32_t(-7)),
+                            Value(std::uint32_t(0xFFFFFFFF)),
+                            Value(u"t\u00e9xt"),
+                            Value(other)};
     for (const Value& v : values) {
         Put(probe, u"Slot", v);
         EXPECT_EQ(Get(probe, u"Slot"), v);

@@ -1,5 +1,6 @@
 // The caller's side over IDispatch: each member resolved by name, then invoked as
 // property get, property put (the named DISPID_PROPERTYPUT argument) or method.
+#include <map>
 #include <vector>
 
 #include "dispatchholder.h"
@@ -8,10 +9,24 @@
 namespace kf::model {
 namespace {
 
+class DispatchObject;
+
+// While a caller lives, the same interface pointer gives the same object, so callers can
+// compare what they get back (a symbol's object with a class, say).
+std::map<IDispatch*, std::weak_ptr<DispatchObject>>& Callers() {
+    static std::map<IDispatch*, std::weak_ptr<DispatchObject>> callers;
+    return callers;
+}
+
 class DispatchObject final : public AutoObject, public DispatchHolder {
 public:
     explicit DispatchObject(IDispatch* d) : dispatch_(d) { dispatch_->AddRef(); }
-    ~DispatchObject() override { dispatch_->Release(); }
+    ~DispatchObject() override {
+        auto it = Callers().find(dispatch_);
+        if (it != Callers().end() && it->second.expired())
+            Callers().erase(it);
+        dispatch_->Release();
+    }
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
 
@@ -96,7 +111,13 @@ ObjectRef FromDispatch(IDispatch* dispatch) {
         return nullptr;
     if (ObjectRef own = UnwrapServer(dispatch))
         return own;
-    return std::make_shared<DispatchObject>(dispatch);
+    auto& callers = Callers();
+    if (auto it = callers.find(dispatch); it != callers.end())
+        if (auto known = it->second.lock())
+            return known;
+    auto made = std::make_shared<DispatchObject>(dispatch);
+    callers[dispatch] = made;
+    return made;
 }
 
 } // namespace kf::model

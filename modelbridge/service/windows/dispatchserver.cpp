@@ -1,6 +1,7 @@
 // Portable objects as dispatch interfaces without type information: dispatch ids come from
 // one table of names (folded case) for the whole module, so every object gives the same id
 // for the same member name.
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -65,19 +66,26 @@ public:
     DispatchServer& operator=(const DispatchServer&) = delete;
 
     const ObjectRef& Object() const { return object_; }
+    void AlsoAnswer(REFIID iid) {
+        if (std::find(extra_.begin(), extra_.end(), iid) == extra_.end())
+            extra_.push_back(iid);
+    }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
         *out = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch ||
+            std::find(extra_.begin(), extra_.end(), iid) != extra_.end()) {
             *out = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
         }
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&refs_));
+    }
     STDMETHODIMP_(ULONG) Release() override {
         LONG n = InterlockedDecrement(&refs_);
         if (n == 0)
@@ -175,6 +183,7 @@ public:
 
 private:
     ObjectRef object_;
+    std::vector<IID> extra_;
     LONG refs_ = 1;
 };
 
@@ -199,6 +208,13 @@ IDispatch* ToDispatch(const ObjectRef& object) {
         return it->second;
     }
     return new DispatchServer(object);
+}
+
+IDispatch* ToDispatch(const ObjectRef& object, REFIID alsoAnswers) {
+    IDispatch* d = ToDispatch(object);
+    if (d && !dynamic_cast<DispatchHolder*>(object.get()))
+        static_cast<DispatchServer*>(d)->AlsoAnswer(alsoAnswers);
+    return d;
 }
 
 long LiveDispatchServers() {

@@ -21,6 +21,9 @@ ObjectRef FromDispatch(IDispatch* dispatch);
 // description for failures; no type information. One interface per object while it lives;
 // an object from FromDispatch gives back its own interface. Null gives null.
 IDispatch* ToDispatch(const ObjectRef& object);
+// The same, answering QueryInterface for one more interface id (a dispatch-only interface
+// of the object's class) with its dispatch interface.
+IDispatch* ToDispatch(const ObjectRef& object, REFIID alsoAnswers);
 
 // Dispatch interfaces made by ToDispatch that are still alive (for DllCanUnloadNow).
 long LiveDispatchServers();
