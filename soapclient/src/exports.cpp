@@ -1,12 +1,17 @@
 // The three exports of soapclientext, and saving the module handle at load time.
+#include "kf/easysoap/soapproxy.h"
 #include "kf/rt/exports.h"
 #include "kf/soap/entry.h"
 
 #if defined(_WIN32)
 #include <windows.h>
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) kf::soap::SetLibraryModuleHandle(instance);
+  // On FreeLibrary only: at process exit other DLLs may already be gone.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    kf::easysoap::ReleaseLibraryResources();
+  }
   return TRUE;
 }
 #else
@@ -23,6 +28,9 @@ __attribute__((constructor)) void SaveModuleHandle() {
     if (self) dlclose(self);  // NOLOAD took a reference of its own
   }
 }
+
+// The runtime may unload the library; what the SOAP library set up goes with it.
+__attribute__((destructor)) void ReleaseResources() { kf::easysoap::ReleaseLibraryResources(); }
 
 }  // namespace
 #endif

@@ -9,9 +9,12 @@
 namespace kf::easysoap {
 namespace {
 
+std::mutex g_curlMutex;
+bool g_curlUp = false;
+
 void EnsureCurlInitialized() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::lock_guard lock(g_curlMutex);
+  if (!g_curlUp) g_curlUp = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 }
 
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user) {
@@ -118,5 +121,11 @@ class CurlTransport : public HttpTransport {
 }  // namespace
 
 std::unique_ptr<HttpTransport> CreateHttpTransport() { return std::make_unique<CurlTransport>(); }
+
+void ShutdownHttpTransport() {
+  std::lock_guard lock(g_curlMutex);
+  if (g_curlUp) curl_global_cleanup();
+  g_curlUp = false;
+}
 
 }  // namespace kf::easysoap

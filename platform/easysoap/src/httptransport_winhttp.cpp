@@ -182,4 +182,6 @@ std::unique_ptr<HttpTransport> CreateHttpTransport() {
   return std::make_unique<WinHttpTransport>();
 }
 
+void ShutdownHttpTransport() {}  // WinHTTP needs no process-wide set-up
+
 }  // namespace kf::easysoap

@@ -231,9 +231,23 @@ SOAPResponse Decode(const x::DOMDocument* doc) {
 
 }  // namespace
 
+namespace {
+std::mutex g_xercesMutex;
+bool g_xercesUp = false;
+}  // namespace
+
 void EnsureXercesInitialized() {
-  static std::once_flag once;
-  std::call_once(once, [] { x::XMLPlatformUtils::Initialize(); });
+  std::lock_guard lock(g_xercesMutex);
+  if (g_xercesUp) return;
+  x::XMLPlatformUtils::Initialize();
+  g_xercesUp = true;
+}
+
+void ShutdownXerces() {
+  std::lock_guard lock(g_xercesMutex);
+  if (!g_xercesUp) return;
+  x::XMLPlatformUtils::Terminate();
+  g_xercesUp = false;
 }
 
 SOAPResponse ParseResponse(std::string_view bytes) {

@@ -131,4 +131,10 @@ SOAPProxy* InitSOAPProxyEx(const char* endpoint, const char* proxyUrl, int timeo
 
 void DeleteSOAPProxy(SOAPProxy* proxy) { delete proxy; }
 
+void ReleaseLibraryResources() {
+  SOAPDebugger::Close();
+  ShutdownXerces();
+  ShutdownHttpTransport();
+}
+
 }  // namespace kf::easysoap

@@ -32,6 +32,8 @@ class HttpTransport {
 };
 
 std::unique_ptr<HttpTransport> CreateHttpTransport();
+// Undoes the HTTP library's process-wide set-up, if any was done.
+void ShutdownHttpTransport();
 
 // Messages of the common transport failures, shared by the platform edges.
 std::string ConnectFailed(const HttpRequest& request);

@@ -11,7 +11,8 @@ namespace kf::easysoap {
 // raises SOAPException. href="#id" references are resolved.
 SOAPResponse ParseResponse(std::string_view bytes);
 
-// Starts Xerces-C once for the process.
+// Starts Xerces-C once for the process; ShutdownXerces ends it (see ReleaseLibraryResources).
 void EnsureXercesInitialized();
+void ShutdownXerces();
 
 }  // namespace kf::easysoap

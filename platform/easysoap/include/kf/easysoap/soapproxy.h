@@ -48,4 +48,8 @@ SOAPProxy* InitSOAPProxy(const char* endpoint, int timeout, int style);
 SOAPProxy* InitSOAPProxyEx(const char* endpoint, const char* proxyUrl, int timeout, int style);
 void DeleteSOAPProxy(SOAPProxy* proxy);
 
+// Frees what the library set up for the whole process (the XML parser, the HTTP library,
+// the log file). For a module that is about to be unloaded; no proxy may be alive.
+void ReleaseLibraryResources();
+
 }  // namespace kf::easysoap
