@@ -45,17 +45,20 @@ class Scripts : public ::testing::Test {
   std::string Run(const std::string& name, const std::string& endpoint,
                   const std::map<std::string, std::string>& vars = {}) {
     const std::string dir = ::testing::TempDir();
-    std::string srx = Read(std::string(KF_SOAP_TEST_DIR) + "/data/n_quoteproxy.srx");
-    ReplaceAll(srx, "@ENDPOINT@", endpoint);
-    const std::string srxPath = dir + "n_quoteproxy.srx";
-    std::ofstream(srxPath, std::ios::binary) << srx;
+    std::vector<std::string> sources;
+    for (const char* proxy : {"n_quoteproxy.srx", "n_docproxy.srx"}) {
+      std::string srx = Read(std::string(KF_SOAP_TEST_DIR) + "/data/" + proxy);
+      ReplaceAll(srx, "@ENDPOINT@", endpoint);
+      sources.push_back(dir + proxy);
+      std::ofstream(sources.back(), std::ios::binary) << srx;
+    }
     std::string script = Read(std::string(KF_SOAP_TEST_DIR) + "/scripts/" + name + ".kfs");
     for (const auto& [key, value] : vars) ReplaceAll(script, key, value);
     std::ostringstream out;
     try {
       rt::Runtime runtime;
       rt::LoadExtension(runtime, KF_SOAPCLIENTEXT);
-      rt::LoadExportSources(runtime, {srxPath});
+      rt::LoadExportSources(runtime, sources);
       rt::Interpreter(runtime, out).Run(rt::ParseScript(rt::Widen(script), name + ".kfs"));
     } catch (const std::exception& e) {
       out << "ERROR: " << e.what() << "\n";
@@ -107,6 +110,21 @@ TEST_F(Scripts, CallsCarryArgumentsResultsActionsAndCredentials) {
   // Wine's WinHTTP pools connections across sessions, so only Linux can count them.
   EXPECT_EQ(server_.Connections(), 7) << "without the cache every call has its own connection";
 #endif
+}
+
+TEST_F(Scripts, DocumentStyleSendsTheElementName) {
+  server_.Enqueue({200, Envelope("<t:LookupResponse xmlns:t=\"urn:docs:types\"><value>v1</value>"
+                                 "</t:LookupResponse>")});
+  EXPECT_EQ(Run("docstyle", server_.Url()), Expected("docstyle"));
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& body = requests[0].body;
+  EXPECT_NE(body.find("xmlns:ns1=\"urn:docs:types\""), std::string::npos) << body;
+  EXPECT_NE(body.find("<ns1:LookupRequest>\n      <ns2:key xsi:type=\"xsd:string\">k1</ns2:key>"),
+            std::string::npos)
+      << body;
+  EXPECT_EQ(body.find("encodingStyle"), std::string::npos) << body;
+  EXPECT_EQ(requests[0].Header("soapaction").value_or("-"), "\"urn:docs#Lookup\"");
 }
 
 TEST_F(Scripts, FailuresBecomeSoapExceptions) {
