@@ -1,0 +1,107 @@
+// What the IDE framework's view, shell and workspace services do, without COM: dockable
+// view state, recorded messages and result lists, workspace commands and targets, menus
+// kept per menu id. pluginhost.dll and the host program put their interfaces over this;
+// every call lands in the transcript.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kf/pluginhost/settings.h"
+#include "kf/pluginhost/store.h"
+
+namespace kf::pluginhost {
+
+// One event a line: "<source>: <text>" (host, message, result, dialog, tool, ...).
+class Transcript {
+public:
+    void Add(const std::string& source, const std::string& text);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // Lines also go to this file as they come (empty: memory only).
+    void WriteTo(std::filesystem::path file);
+
+private:
+    std::vector<std::string> lines_;
+    std::filesystem::path file_;
+};
+
+std::string Utf8(std::u16string_view s);
+std::string QuoteText(std::u16string_view s);
+
+// The host's side of a scenario or fixture: values the services answer with.
+struct HostFixture {
+    int openPainters = 0;                                 // command 1084
+    std::map<std::int32_t, int> views;                    // view id -> 0 none, 1 hidden, 2 visible
+    std::map<std::u16string, std::int32_t> sourceControl; // "library|entry name" -> status
+    std::u16string gridSheetError;                        // CheckGridSheetSource's error text
+    std::int32_t messageAnswer = 1;                       // ShowMessage's result (IDOK)
+};
+
+// Applies one fixture line (see HOSTING.md, host fixture); throws std::invalid_argument.
+void ApplyHostFixtureLine(HostFixture& fixture, const std::vector<std::u16string>& words);
+
+class HostServices {
+public:
+    explicit HostServices(Transcript& transcript);
+
+    HostFixture fixture;
+    std::unique_ptr<SettingsStore> settings = std::make_unique<MemorySettings>();
+
+    // View service.
+    void ToggleView(std::int32_t viewId);
+    // A window exists for the view: its visibility; nullopt when there is none.
+    std::optional<bool> ViewWindow(std::int32_t viewId) const;
+    void OpenLocation(std::u16string_view location);
+    void NotifyFileClosed(std::u16string_view file);
+    void ShowHelp(std::int32_t topic);
+    std::u16string CheckGridSheetSource(std::u16string_view source);
+    std::int32_t GetSourceControlStatus(std::u16string_view library, std::u16string_view entry);
+    std::u16string GetLibraryListEntry(std::u16string_view library, std::u16string_view target);
+    // Creates (or extends) the library with the source entry; the error text, empty on
+    // success.
+    std::u16string CreateLibraryWithObject(std::u16string_view target, std::u16string_view library,
+                                           std::u16string_view sourceEntry,
+                                           std::u16string_view objectEntry,
+                                           std::u16string_view source);
+
+    // Shell service.
+    std::int32_t ShowMessage(std::u16string_view text, std::int32_t style);
+    void ResultBegin(std::u16string_view name, std::u16string_view title, std::u16string_view file);
+    void ResultSummary(std::u16string_view title, std::u16string_view text);
+    void ResultItem(std::u16string_view text, std::u16string_view link);
+    void ResultShow();
+    void ResultEnd();
+
+    // Workspace service: targets open once each (paths compare ignoring case).
+    Target* OpenTarget(std::u16string_view path, bool attach); // null when unreadable
+    std::int32_t ExecuteCommand(std::int32_t command, std::int32_t number,
+                                std::u16string_view location);
+    void SaveTarget(Target& target);
+    void Rebuild(Target& target, std::int32_t flag);
+
+    // Menu service: menus registered per menu id, in order; the host owns and frees them.
+    struct MenuItem {
+        std::int32_t command = 0; // 0: separator or popup
+        std::u16string caption;
+        std::vector<MenuItem> items; // popup
+    };
+    void RegisterMenu(const std::u16string& menuId, MenuItem menu);
+    const std::vector<MenuItem>* Menus(const std::u16string& menuId) const;
+    // Prints the menus of one id into the transcript.
+    void DumpMenus(const std::u16string& menuId);
+    void FreeMenus();
+
+private:
+    Transcript& transcript_;
+    std::map<std::u16string, std::unique_ptr<Target>> targets_;
+    std::map<std::u16string, std::vector<MenuItem>> menus_;
+    std::u16string resultList_;
+};
+
+} // namespace kf::pluginhost
