@@ -1,0 +1,73 @@
+// Runs a scenario against a hosted plug-in the way the IDE drives it: start (SetSite,
+// Initialize, the menu requests), the steps, stop (Terminate). Every event goes to the
+// transcript, one a line.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kf/kfhost/scenario.h"
+#include "kf/pluginhost/services.h"
+
+namespace kf::kfhost {
+
+inline constexpr std::int32_t kNotImpl = static_cast<std::int32_t>(0x80004001u);
+
+// The plug-in service as the host sees it; results are COM result codes.
+class HostedPlugin {
+public:
+    virtual ~HostedPlugin() = default;
+    virtual std::int32_t SetSite() = 0;
+    virtual std::int32_t Initialize() = 0;
+    virtual std::int32_t Terminate() = 0;
+    // Menu requests register their menus with the host's menu service.
+    virtual std::int32_t GetMainMenu() = 0;
+    virtual std::int32_t GetContextMenu(const std::u16string& name) = 0;
+    virtual std::int32_t InvokeCommand(std::int32_t id, const std::u16string& location) = 0;
+    virtual std::int32_t QueryCommandState(const std::u16string& menuId, std::int32_t id,
+                                           std::uint8_t& state) = 0;
+    virtual std::int32_t Notify(std::int32_t kind, const std::u16string& location) = 0;
+    // A method of IKFPDRService by name, or RebuildCommands.
+    virtual std::int32_t Call(const std::u16string& method,
+                              const std::vector<std::u16string>& args) = 0;
+};
+
+// Answers E_NOTIMPL to everything: the plug-in until its service logic exists.
+std::unique_ptr<HostedPlugin> NotImplementedPlugin();
+
+// Menu ids of the IDE: main, repository, target, library, script object.
+std::u16string MenuId(std::u16string_view name); // empty for an unknown name
+
+class Runner {
+public:
+    Runner(pluginhost::HostServices& host, pluginhost::Transcript& transcript, HostedPlugin& plugin,
+           std::filesystem::path toolFixture,
+           std::function<std::vector<std::string>()> toolJournal);
+
+    // Start, steps, stop; the number of failed expectations and unhandled dialog steps.
+    int Run(const std::vector<Step>& steps, const std::string& file);
+
+private:
+    void Start();
+    void Stop();
+    void Do(const Step& step, const std::string& file);
+    void FlushJournal();
+
+    pluginhost::HostServices& host_;
+    pluginhost::Transcript& transcript_;
+    HostedPlugin& plugin_;
+    std::filesystem::path toolFixture_;
+    std::function<std::vector<std::string>()> toolJournal_;
+    std::size_t journalSeen_ = 0;
+    std::deque<Step> dialogQueue_;
+    int failures_ = 0;
+};
+
+std::string Hr(std::int32_t hr);
+
+} // namespace kf::kfhost

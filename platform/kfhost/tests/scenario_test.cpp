@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "kf/kfhost/runner.h"
+#include "kf/kfhost/scenario.h"
+
+namespace kf::kfhost {
+namespace {
+
+TEST(Scenario, StepsWithTheirWords) {
+    auto steps = ParseScenario(
+        "# comment\r\n\r\ncommand 30004 \"kfp://?action=plugin&oompath=C:\\\\m.oom\"\r\n"
+        "dialog check 20017 \"Orders/w_order\"\n"
+        "setting dword TestCodeGen 1\n",
+        "s.scenario");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].line, 3);
+    EXPECT_EQ(steps[0].verb, "command");
+    EXPECT_EQ(steps[0].args[1], u"kfp://?action=plugin&oompath=C:\\m.oom");
+    EXPECT_EQ(steps[1].args, (std::vector<std::u16string>{u"check", u"20017", u"Orders/w_order"}));
+    EXPECT_EQ(steps[2].line, 5);
+}
+
+TEST(Scenario, MalformedLinesNameTheFileAndLine) {
+    struct Case {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"jump 3\n", "s:1: unknown step 'jump'"},
+        {"\ncommand\n", "s:2: expected: command <number> [<location>]"},
+        {"command abc\n", "s:1: expected a number, not 'abc'"},
+        {"command 1 \"x\n", "s:1: unterminated quoted text"},
+        {"dialog fly\n", "s:1: unknown dialog step 'fly'"},
+        {"dialog press OK\n", "s:1: a control id is a number"},
+        {"dialog set 20007\n", "s:1: expected: dialog set <control id> <text>"},
+        {"state main\n", "s:1: expected: state <menu> <number>"},
+        {"setting long AutoSync 1\n", "s:1: expected: setting dword|string"},
+        {"setting dword AutoSync yes\n", "s:1: a dword setting takes a number"},
+        {"expect \"a\\q\"\n", "s:1: unknown escape \\q"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ParseScenario(c.text, "s");
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const ScenarioError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.error, 0), 0u)
+                << "got: " << e.what() << "\nwanted: " << c.error;
+        }
+    }
+}
+
+TEST(Runner, StartsStopsAndReportsUnusedDialogStepsAndFailedExpectations) {
+    pluginhost::Transcript t;
+    pluginhost::HostServices host(t);
+    auto plugin = NotImplementedPlugin();
+    std::vector<std::string> journal = {"Plugout.Version get() -> \"10.1.0.1056\""};
+    Runner runner(host, t, *plugin, {}, [&] { return journal; });
+    auto steps = ParseScenario("command 30011\n"
+                               "dialog wait \"Plug-in Options\"\n"
+                               "expect \"InvokeCommand 30011\"\n"
+                               "expect \"never there\"\n",
+                               "s");
+    EXPECT_EQ(runner.Run(steps, "s"), 2);
+    std::vector<std::string> want = {
+        "host: SetSite -> 0x00000000",
+        "host: Initialize -> 0x80004001",
+        "host: GetMainMenu -> 0x80004001",
+        "host: GetContextMenu \"Target\" -> 0x80004001",
+        "host: GetContextMenu \"Library\" -> 0x80004001",
+        "host: GetContextMenu \"KFObject\" -> 0x80004001",
+        "tool: Plugout.Version get() -> \"10.1.0.1056\"",
+        "host: InvokeCommand 30011 \"\" -> 0x80004001",
+        "expect: FAILED at s:4: expect \"never there\"",
+        "host: Terminate -> 0x80004001",
+        "host: FreeMenus 0",
+        "host: Release",
+        "dialog: not shown: step at s:2 (wait)",
+    };
+    EXPECT_EQ(t.Lines(), want);
+    EXPECT_EQ(MenuId(u"library"), u"{4D7E0104-AE48-48AC-AEDF-B84887CE5CE8}");
+}
+
+} // namespace
+} // namespace kf::kfhost
