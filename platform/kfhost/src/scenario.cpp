@@ -72,7 +72,7 @@ const std::map<std::string, Form>& Forms() {
         {"state", {2, 2, "state <menu> <number>"}},
         {"menu", {1, 1, "menu main|<context menu name>"}},
         {"notify", {2, 2, "notify <kind> <location>"}},
-        {"call", {1, 3, "call <method> [<argument>...]"}},
+        {"call", {1, 4, "call <method> [<argument>...]"}},
         {"fixture", {1, 1, "fixture <line of the tool's fixture>"}},
         {"fixture-reset", {0, 0, "fixture-reset"}},
         {"host", {1, 4, "host <host fixture line>"}},
