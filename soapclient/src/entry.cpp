@@ -26,21 +26,28 @@ constexpr char16_t kDescription[] =
     u"function long setproxyserveroptions(string proxyoptions)\n"
     u"end class\n";
 
-}  // namespace
+} // namespace
 
-const char16_t* ClassDescription() { return kDescription; }
-
-void CreateNativeObject(const char16_t* className, rt::NativeObject** out) {
-  if (!className || !out) return;
-  const std::u16string_view name(className);
-  if (name == u"soapexception") {
-    *out = new (std::nothrow) SoapExceptionObject();
-  } else if (name == u"soapconnection") {
-    *out = new (std::nothrow) SoapConnectionObject();
-  }
+const char16_t* ClassDescription() {
+    return kDescription;
 }
 
-rt::ModuleHandle LibraryModuleHandle() { return g_module; }
-void SetLibraryModuleHandle(rt::ModuleHandle module) { g_module = module; }
+void CreateNativeObject(const char16_t* className, rt::NativeObject** out) {
+    if (!className || !out)
+        return;
+    const std::u16string_view name(className);
+    if (name == u"soapexception") {
+        *out = new (std::nothrow) SoapExceptionObject();
+    } else if (name == u"soapconnection") {
+        *out = new (std::nothrow) SoapConnectionObject();
+    }
+}
 
-}  // namespace kf::soap
+rt::ModuleHandle LibraryModuleHandle() {
+    return g_module;
+}
+void SetLibraryModuleHandle(rt::ModuleHandle module) {
+    g_module = module;
+}
+
+} // namespace kf::soap

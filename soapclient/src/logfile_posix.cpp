@@ -4,6 +4,8 @@
 
 namespace kf::soap {
 
-std::optional<std::string> LogFileName(std::u16string_view name) { return ToUtf8(name); }
+std::optional<std::string> LogFileName(std::u16string_view name) {
+    return ToUtf8(name);
+}
 
-}  // namespace kf::soap
+} // namespace kf::soap

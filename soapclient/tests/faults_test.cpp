@@ -9,36 +9,35 @@ namespace kf::soap {
 namespace {
 
 TEST(TaggedSection, FirstTagsOrTheWholeText) {
-  const std::u16string all =
-      u"<kfsp_fcode>C</kfsp_fcode><kfsp_fstring>S</kfsp_fstring>"
-      u"<kfsp_fdetailmessage>D</kfsp_fdetailmessage>";
-  EXPECT_EQ(TaggedSection(all, kFaultCodeTags[0], kFaultCodeTags[1]), u"C");
-  EXPECT_EQ(TaggedSection(all, kFaultStringTags[0], kFaultStringTags[1]), u"S");
-  EXPECT_EQ(TaggedSection(all, kFaultDetailTags[0], kFaultDetailTags[1]), u"D");
-  EXPECT_EQ(TaggedSection(u"plain", kFaultCodeTags[0], kFaultCodeTags[1]), u"plain");
-  EXPECT_EQ(TaggedSection(u"<kfsp_fcode>open", kFaultCodeTags[0], kFaultCodeTags[1]),
-            u"<kfsp_fcode>open");
-  // A closing tag before the opening one must not give a negative length.
-  EXPECT_EQ(TaggedSection(u"</kfsp_fcode>x<kfsp_fcode>", kFaultCodeTags[0], kFaultCodeTags[1]),
-            u"</kfsp_fcode>x<kfsp_fcode>");
+    const std::u16string all = u"<kfsp_fcode>C</kfsp_fcode><kfsp_fstring>S</kfsp_fstring>"
+                               u"<kfsp_fdetailmessage>D</kfsp_fdetailmessage>";
+    EXPECT_EQ(TaggedSection(all, kFaultCodeTags[0], kFaultCodeTags[1]), u"C");
+    EXPECT_EQ(TaggedSection(all, kFaultStringTags[0], kFaultStringTags[1]), u"S");
+    EXPECT_EQ(TaggedSection(all, kFaultDetailTags[0], kFaultDetailTags[1]), u"D");
+    EXPECT_EQ(TaggedSection(u"plain", kFaultCodeTags[0], kFaultCodeTags[1]), u"plain");
+    EXPECT_EQ(TaggedSection(u"<kfsp_fcode>open", kFaultCodeTags[0], kFaultCodeTags[1]),
+              u"<kfsp_fcode>open");
+    // A closing tag before the opening one must not give a negative length.
+    EXPECT_EQ(TaggedSection(u"</kfsp_fcode>x<kfsp_fcode>", kFaultCodeTags[0], kFaultCodeTags[1]),
+              u"</kfsp_fcode>x<kfsp_fcode>");
 }
 
 TEST(Entry, DescriptionAndCaseSensitiveClassNames) {
-  const std::u16string_view d = ClassDescription();
-  EXPECT_EQ(d.substr(0, 38), u"class soapexception from runtimeerror\n");
-  EXPECT_EQ(d.back(), u'\n');
-  EXPECT_EQ(std::count(d.begin(), d.end(), u'\n'), 13);
-  EXPECT_NE(d.find(u"\nfunction long createinstance(ref kestrelobject obj, string proxyname)\n"),
-            std::u16string_view::npos);
-  rt::NativeObject* sentinel = reinterpret_cast<rt::NativeObject*>(0x1);
-  rt::NativeObject* out = sentinel;
-  CreateNativeObject(u"SoapConnection", &out);
-  EXPECT_EQ(out, sentinel);
-  CreateNativeObject(u"soapconnection", &out);
-  ASSERT_NE(out, sentinel);
-  ASSERT_NE(out, nullptr);
-  out->DestroyObject();
+    const std::u16string_view d = ClassDescription();
+    EXPECT_EQ(d.substr(0, 38), u"class soapexception from runtimeerror\n");
+    EXPECT_EQ(d.back(), u'\n');
+    EXPECT_EQ(std::count(d.begin(), d.end(), u'\n'), 13);
+    EXPECT_NE(d.find(u"\nfunction long createinstance(ref kestrelobject obj, string proxyname)\n"),
+              std::u16string_view::npos);
+    rt::NativeObject* sentinel = reinterpret_cast<rt::NativeObject*>(0x1);
+    rt::NativeObject* out = sentinel;
+    CreateNativeObject(u"SoapConnection", &out);
+    EXPECT_EQ(out, sentinel);
+    CreateNativeObject(u"soapconnection", &out);
+    ASSERT_NE(out, sentinel);
+    ASSERT_NE(out, nullptr);
+    out->DestroyObject();
 }
 
-}  // namespace
-}  // namespace kf::soap
+} // namespace
+} // namespace kf::soap

@@ -13,119 +13,128 @@ std::mutex g_curlMutex;
 bool g_curlUp = false;
 
 void EnsureCurlInitialized() {
-  std::lock_guard lock(g_curlMutex);
-  if (!g_curlUp) g_curlUp = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    std::lock_guard lock(g_curlMutex);
+    if (!g_curlUp)
+        g_curlUp = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 }
 
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
 }
 
 class CurlTransport : public HttpTransport {
- public:
-  CurlTransport() {
-    EnsureCurlInitialized();
-    curl_ = curl_easy_init();
-  }
-  ~CurlTransport() override {
-    if (curl_) curl_easy_cleanup(curl_);
-  }
+public:
+    CurlTransport() {
+        EnsureCurlInitialized();
+        curl_ = curl_easy_init();
+    }
+    ~CurlTransport() override {
+        if (curl_)
+            curl_easy_cleanup(curl_);
+    }
 
-  HttpResponse Post(const HttpRequest& request) override {
-    if (!curl_) throw SOAPMemoryException();
-    CURL* c = curl_;
-    curl_easy_reset(c);  // keeps the open connection, clears the previous request's options
-    char error[CURL_ERROR_SIZE] = "";
-    HttpResponse response;
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(c, CURLOPT_POST, 1L);
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(request.timeoutSeconds));
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Collect);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
-    if (request.user) {
-      curl_easy_setopt(c, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
-      curl_easy_setopt(c, CURLOPT_USERNAME, request.user->c_str());
-      curl_easy_setopt(c, CURLOPT_PASSWORD, request.password ? request.password->c_str() : "");
+    HttpResponse Post(const HttpRequest& request) override {
+        if (!curl_)
+            throw SOAPMemoryException();
+        CURL* c = curl_;
+        curl_easy_reset(c); // keeps the open connection, clears the previous request's options
+        char error[CURL_ERROR_SIZE] = "";
+        HttpResponse response;
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
+        curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
+        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+        curl_easy_setopt(c, CURLOPT_POST, 1L);
+        curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
+        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(request.body.size()));
+        curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(request.timeoutSeconds));
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Collect);
+        curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
+        if (request.user) {
+            curl_easy_setopt(c, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+            curl_easy_setopt(c, CURLOPT_USERNAME, request.user->c_str());
+            curl_easy_setopt(c, CURLOPT_PASSWORD,
+                             request.password ? request.password->c_str() : "");
+        }
+        // An empty proxy also keeps the environment's proxy variables out.
+        curl_easy_setopt(c, CURLOPT_PROXY, request.proxyUrl.c_str());
+        if (!request.proxyUrl.empty() && request.proxyUser) {
+            curl_easy_setopt(c, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
+            curl_easy_setopt(c, CURLOPT_PROXYUSERNAME, request.proxyUser->c_str());
+            curl_easy_setopt(c, CURLOPT_PROXYPASSWORD,
+                             request.proxyPassword ? request.proxyPassword->c_str() : "");
+        }
+        curl_slist* headers = nullptr;
+        headers = curl_slist_append(headers, "Content-Type: text/xml; charset=utf-8");
+        headers = curl_slist_append(headers, "Expect:");
+        std::string action;
+        if (request.soapAction) {
+            action = "SOAPAction: \"" + *request.soapAction + "\"";
+            headers = curl_slist_append(headers, action.c_str());
+        }
+        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+        const CURLcode rc = curl_easy_perform(c);
+        curl_slist_free_all(headers);
+        curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+        if (rc != CURLE_OK)
+            Fail(rc, error, request);
+        long status = 0;
+        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+        response.status = static_cast<int>(status);
+        const char* type = nullptr;
+        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+            response.contentType = type;
+        }
+        return response;
     }
-    // An empty proxy also keeps the environment's proxy variables out.
-    curl_easy_setopt(c, CURLOPT_PROXY, request.proxyUrl.c_str());
-    if (!request.proxyUrl.empty() && request.proxyUser) {
-      curl_easy_setopt(c, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
-      curl_easy_setopt(c, CURLOPT_PROXYUSERNAME, request.proxyUser->c_str());
-      curl_easy_setopt(c, CURLOPT_PROXYPASSWORD,
-                       request.proxyPassword ? request.proxyPassword->c_str() : "");
-    }
-    curl_slist* headers = nullptr;
-    headers = curl_slist_append(headers, "Content-Type: text/xml; charset=utf-8");
-    headers = curl_slist_append(headers, "Expect:");
-    std::string action;
-    if (request.soapAction) {
-      action = "SOAPAction: \"" + *request.soapAction + "\"";
-      headers = curl_slist_append(headers, action.c_str());
-    }
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
-    const CURLcode rc = curl_easy_perform(c);
-    curl_slist_free_all(headers);
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
-    if (rc != CURLE_OK) Fail(rc, error, request);
-    long status = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-    response.status = static_cast<int>(status);
-    const char* type = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
-      response.contentType = type;
-    }
-    return response;
-  }
 
- private:
-  // The classified failures carry fixed texts, the same on every platform; others add
-  // libcurl's own description.
-  [[noreturn]] static void Fail(CURLcode rc, const char* detail, const HttpRequest& request) {
-    switch (rc) {
-      case CURLE_COULDNT_CONNECT:
-        throw SOAPSocketException(ConnectFailed(request));
-      case CURLE_COULDNT_RESOLVE_HOST:
-        throw SOAPSocketException(HostNotFound(request));
-      case CURLE_COULDNT_RESOLVE_PROXY:
-        throw SOAPSocketException("Could not resolve the proxy server " + request.proxyUrl);
-      case CURLE_OPERATION_TIMEDOUT:
-        throw SOAPSocketException(TimedOut(request));
-      case CURLE_GOT_NOTHING:
-      case CURLE_PARTIAL_FILE:
-      case CURLE_RECV_ERROR:
-      case CURLE_SEND_ERROR:
-        throw SOAPSocketException(ClosedEarly(request));
-      default:
-        break;
+private:
+    // The classified failures carry fixed texts, the same on every platform; others add
+    // libcurl's own description.
+    [[noreturn]] static void Fail(CURLcode rc, const char* detail, const HttpRequest& request) {
+        switch (rc) {
+        case CURLE_COULDNT_CONNECT:
+            throw SOAPSocketException(ConnectFailed(request));
+        case CURLE_COULDNT_RESOLVE_HOST:
+            throw SOAPSocketException(HostNotFound(request));
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            throw SOAPSocketException("Could not resolve the proxy server " + request.proxyUrl);
+        case CURLE_OPERATION_TIMEDOUT:
+            throw SOAPSocketException(TimedOut(request));
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+            throw SOAPSocketException(ClosedEarly(request));
+        default:
+            break;
+        }
+        std::string what = rc == CURLE_PEER_FAILED_VERIFICATION || rc == CURLE_SSL_CONNECT_ERROR
+                               ? "Secure connection to " + request.url + " failed"
+                               : "HTTP transport to " + request.url + " failed";
+        throw SOAPSocketException(what + " (" +
+                                  (detail && *detail ? detail : curl_easy_strerror(rc)) + ")");
     }
-    std::string what = rc == CURLE_PEER_FAILED_VERIFICATION || rc == CURLE_SSL_CONNECT_ERROR
-                           ? "Secure connection to " + request.url + " failed"
-                           : "HTTP transport to " + request.url + " failed";
-    throw SOAPSocketException(what + " (" + (detail && *detail ? detail : curl_easy_strerror(rc)) +
-                              ")");
-  }
 
-  CURL* curl_ = nullptr;
+    CURL* curl_ = nullptr;
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<HttpTransport> CreateHttpTransport() { return std::make_unique<CurlTransport>(); }
-
-void ShutdownHttpTransport() {
-  std::lock_guard lock(g_curlMutex);
-  if (g_curlUp) curl_global_cleanup();
-  g_curlUp = false;
+std::unique_ptr<HttpTransport> CreateHttpTransport() {
+    return std::make_unique<CurlTransport>();
 }
 
-}  // namespace kf::easysoap
+void ShutdownHttpTransport() {
+    std::lock_guard lock(g_curlMutex);
+    if (g_curlUp)
+        curl_global_cleanup();
+    g_curlUp = false;
+}
+
+} // namespace kf::easysoap

@@ -11,88 +11,90 @@ namespace {
 using soaptest::Envelope;
 
 std::string Nested(int depth) {
-  std::string s;
-  for (int i = 0; i < depth; ++i) s += "<a>";
-  for (int i = 0; i < depth; ++i) s += "</a>";
-  return s;
+    std::string s;
+    for (int i = 0; i < depth; ++i)
+        s += "<a>";
+    for (int i = 0; i < depth; ++i)
+        s += "</a>";
+    return s;
 }
 
 TEST(ResponseParser, BuildsTheParameterTree) {
-  const SOAPResponse r = ParseResponse(Envelope(
-      "<m:GetQuoteResponse xmlns:m=\"urn:q\">"
-      "<Result xsi:type=\"xsd:string\">12 &amp; 5 \xc3\xa9</Result>"
-      "<price xsi:nil=\"true\"/>"
-      "<list enc:arrayType=\"xsd:int[2]\"><item>1</item><item><![CDATA[2]]></item></list>"
-      "</m:GetQuoteResponse>"));
-  const SOAPParameter& m = r.GetMethod();
-  EXPECT_EQ(m.GetName(), SOAPQName("GetQuoteResponse", "urn:q"));
-  EXPECT_EQ(m.GetParameter("Result").GetString(), "12 & 5 \xc3\xa9");
-  EXPECT_EQ(*m.GetParameter("Result").GetAttribute(SOAPQName("type", kXsiNs)),
-            SOAPQName("string", kXsdNs));
-  EXPECT_TRUE(m.GetParameter("price").IsNull());
-  const SOAPParameter& list = m.GetParameter("list");
-  EXPECT_EQ(*list.GetAttribute(SOAPQName("arrayType", kSoapEncNs)), SOAPQName("int[2]", kXsdNs));
-  ASSERT_EQ(list.GetArray().size(), 2u);
-  EXPECT_EQ(list.GetArray()[1]->GetString(), "2");
-  EXPECT_EQ(&r.GetReturnValue(), &m.GetParameter("Result"));
+    const SOAPResponse r = ParseResponse(Envelope(
+        "<m:GetQuoteResponse xmlns:m=\"urn:q\">"
+        "<Result xsi:type=\"xsd:string\">12 &amp; 5 \xc3\xa9</Result>"
+        "<price xsi:nil=\"true\"/>"
+        "<list enc:arrayType=\"xsd:int[2]\"><item>1</item><item><![CDATA[2]]></item></list>"
+        "</m:GetQuoteResponse>"));
+    const SOAPParameter& m = r.GetMethod();
+    EXPECT_EQ(m.GetName(), SOAPQName("GetQuoteResponse", "urn:q"));
+    EXPECT_EQ(m.GetParameter("Result").GetString(), "12 & 5 \xc3\xa9");
+    EXPECT_EQ(*m.GetParameter("Result").GetAttribute(SOAPQName("type", kXsiNs)),
+              SOAPQName("string", kXsdNs));
+    EXPECT_TRUE(m.GetParameter("price").IsNull());
+    const SOAPParameter& list = m.GetParameter("list");
+    EXPECT_EQ(*list.GetAttribute(SOAPQName("arrayType", kSoapEncNs)), SOAPQName("int[2]", kXsdNs));
+    ASSERT_EQ(list.GetArray().size(), 2u);
+    EXPECT_EQ(list.GetArray()[1]->GetString(), "2");
+    EXPECT_EQ(&r.GetReturnValue(), &m.GetParameter("Result"));
 }
 
 TEST(ResponseParser, ResolvesMultiRefReferences) {
-  const SOAPResponse r = ParseResponse(Envelope(
-      "<m:R xmlns:m=\"urn:q\"><return href=\"#id0\"/><other href=\"#id0\"/></m:R>"
-      "<multiRef id=\"id0\" xsi:type=\"m:Pt\" xmlns:m=\"urn:q\"><x href=\"#id1\"/><y>2</y>"
-      "</multiRef><multiRef id=\"id1\">1</multiRef>"));
-  const SOAPParameter& ret = r.GetMethod().GetParameter("return");
-  EXPECT_EQ(ret.GetParameter("x").GetString(), "1");
-  EXPECT_EQ(ret.GetParameter("y").GetString(), "2");
-  EXPECT_EQ(*ret.GetAttribute(SOAPQName("type", kXsiNs)), SOAPQName("Pt", "urn:q"));
-  EXPECT_EQ(r.GetMethod().GetParameter("other").GetParameter("x").GetString(), "1");
+    const SOAPResponse r = ParseResponse(Envelope(
+        "<m:R xmlns:m=\"urn:q\"><return href=\"#id0\"/><other href=\"#id0\"/></m:R>"
+        "<multiRef id=\"id0\" xsi:type=\"m:Pt\" xmlns:m=\"urn:q\"><x href=\"#id1\"/><y>2</y>"
+        "</multiRef><multiRef id=\"id1\">1</multiRef>"));
+    const SOAPParameter& ret = r.GetMethod().GetParameter("return");
+    EXPECT_EQ(ret.GetParameter("x").GetString(), "1");
+    EXPECT_EQ(ret.GetParameter("y").GetString(), "2");
+    EXPECT_EQ(*ret.GetAttribute(SOAPQName("type", kXsiNs)), SOAPQName("Pt", "urn:q"));
+    EXPECT_EQ(r.GetMethod().GetParameter("other").GetParameter("x").GetString(), "1");
 }
 
 TEST(ResponseParser, FaultCarriesTaggedSections) {
-  try {
-    ParseResponse(soaptest::FaultEnvelope("soap:Server", "Boom", "line 7"));
-    FAIL();
-  } catch (const SOAPFaultException& e) {
-    EXPECT_STREQ(e.what(),
-                 "<kfsp_fcode>soap:Server</kfsp_fcode><kfsp_fstring>Boom</kfsp_fstring>"
-                 "<kfsp_fdetailmessage>line 7</kfsp_fdetailmessage>");
-  }
+    try {
+        ParseResponse(soaptest::FaultEnvelope("soap:Server", "Boom", "line 7"));
+        FAIL();
+    } catch (const SOAPFaultException& e) {
+        EXPECT_STREQ(e.what(),
+                     "<kfsp_fcode>soap:Server</kfsp_fcode><kfsp_fstring>Boom</kfsp_fstring>"
+                     "<kfsp_fdetailmessage>line 7</kfsp_fdetailmessage>");
+    }
 }
 
 TEST(ResponseParser, RefusesWhatIsNotASafeSoapEnvelope) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"", "empty answer"},
-      {"<html><body>oops</body></html>", "not a SOAP 1.1 envelope"},
-      {"this is not xml", "not well-formed XML"},
-      {Envelope("<m:R xmlns:m=\"urn:q\">").substr(0, 120), "not well-formed XML"},
-      {"<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
-       "<x>&e;</x>",
-       "DOCTYPE is not allowed"},
-      {"<e:Envelope xmlns:e=\"urn:wrong\"><e:Body/></e:Envelope>", "not a SOAP 1.1 envelope"},
-      {"<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"/>", "has no Body"},
-      {Envelope("<R><a href=\"#nowhere\"/></R>"), "no element with id 'nowhere'"},
-      {Envelope("<R><a href=\"#c\"/></R><c id=\"c\"><d href=\"#c\"/></c>"),
-       "circular href reference"},
-      {Envelope(Nested(300)), "nested too deeply"},
-  };
-  for (const auto& [text, message] : cases) {
-    try {
-      ParseResponse(text);
-      ADD_FAILURE() << "accepted: " << text;
-    } catch (const SOAPFaultException&) {
-      ADD_FAILURE() << "fault for: " << text;
-    } catch (const SOAPException& e) {
-      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "empty answer"},
+        {"<html><body>oops</body></html>", "not a SOAP 1.1 envelope"},
+        {"this is not xml", "not well-formed XML"},
+        {Envelope("<m:R xmlns:m=\"urn:q\">").substr(0, 120), "not well-formed XML"},
+        {"<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+         "<x>&e;</x>",
+         "DOCTYPE is not allowed"},
+        {"<e:Envelope xmlns:e=\"urn:wrong\"><e:Body/></e:Envelope>", "not a SOAP 1.1 envelope"},
+        {"<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"/>", "has no Body"},
+        {Envelope("<R><a href=\"#nowhere\"/></R>"), "no element with id 'nowhere'"},
+        {Envelope("<R><a href=\"#c\"/></R><c id=\"c\"><d href=\"#c\"/></c>"),
+         "circular href reference"},
+        {Envelope(Nested(300)), "nested too deeply"},
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            ParseResponse(text);
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const SOAPFaultException&) {
+            ADD_FAILURE() << "fault for: " << text;
+        } catch (const SOAPException& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
     }
-  }
 }
 
 TEST(ResponseParser, EmptyBodyGivesAnEmptyMethod) {
-  const SOAPResponse r = ParseResponse(Envelope(""));
-  EXPECT_TRUE(r.GetMethod().GetArray().empty());
-  EXPECT_THROW((void)r.GetMethod().GetParameter("x"), SOAPException);
+    const SOAPResponse r = ParseResponse(Envelope(""));
+    EXPECT_TRUE(r.GetMethod().GetArray().empty());
+    EXPECT_THROW((void)r.GetMethod().GetParameter("x"), SOAPException);
 }
 
-}  // namespace
-}  // namespace kf::easysoap
+} // namespace
+} // namespace kf::easysoap

@@ -7,9 +7,9 @@
 #include "kf/easysoap/soapexception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  try {
-    kf::easysoap::ParseResponse(std::string_view(reinterpret_cast<const char*>(data), size));
-  } catch (const kf::easysoap::SOAPException&) {
-  }
-  return 0;
+    try {
+        kf::easysoap::ParseResponse(std::string_view(reinterpret_cast<const char*>(data), size));
+    } catch (const kf::easysoap::SOAPException&) {
+    }
+    return 0;
 }

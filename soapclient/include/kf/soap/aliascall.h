@@ -13,11 +13,11 @@
 namespace kf::soap {
 
 struct AliasParts {
-  std::u16string method;
-  std::u16string parameters;  // from the "(" on
-  std::u16string ns;
-  std::optional<std::u16string> action;  // none: no SOAPAction
-  std::u16string elementName, elementNs;
+    std::u16string method;
+    std::u16string parameters; // from the "(" on
+    std::u16string ns;
+    std::optional<std::u16string> action; // none: no SOAPAction
+    std::u16string elementName, elementNs;
 };
 
 // Raises std::invalid_argument when the call part holds no "(".
@@ -30,4 +30,4 @@ void BuildRequest(rt::RuntimeContext* runtime, rt::ObjectHandle proxy, rt::CallF
 void ReadResponse(rt::RuntimeContext* runtime, rt::ObjectHandle proxy, rt::CallFrame* frame,
                   std::u16string_view parameters, const easysoap::SOAPResponse& response);
 
-}  // namespace kf::soap
+} // namespace kf::soap

@@ -6,21 +6,21 @@
 #include <string>
 #include <string_view>
 
-#include "kf/soap/options.h"
 #include "kf/rt/runtimeext.h"
+#include "kf/soap/options.h"
 
 namespace kf::soap {
 
 struct ProxyServer {
-  std::u16string protocol, host, port, path;
-  std::u16string user, password;
+    std::u16string protocol, host, port, path;
+    std::u16string user, password;
 };
 
 struct ConnectionSettings {
-  std::u16string user, password;
-  int timeout = 0;
-  bool connectionCache = false;
-  ProxyServer proxy;
+    std::u16string user, password;
+    int timeout = 0;
+    bool connectionCache = false;
+    ProxyServer proxy;
 };
 
 // Result codes of the connection functions.
@@ -47,19 +47,19 @@ std::u16string ProxyServerUrl(const ProxyServer& proxy);
 std::optional<std::string> LogFileName(std::u16string_view name);
 
 class SoapConnectionObject : public rt::NativeObject {
- public:
-  std::int32_t InvokeMethod(rt::RuntimeContext* context, rt::ObjectHandle object,
-                            rt::MethodId method, rt::CallFrame* frame) override;
-  void DestroyObject() override { delete this; }
+public:
+    std::int32_t InvokeMethod(rt::RuntimeContext* context, rt::ObjectHandle object,
+                              rt::MethodId method, rt::CallFrame* frame) override;
+    void DestroyObject() override { delete this; }
 
-  const ConnectionSettings& Settings() const { return settings_; }
-  std::int32_t SetOptions(std::u16string_view text);
-  std::int32_t SetProxyServerOptions(std::u16string_view text);
-  // Arguments: (ref obj, proxyname [, portname]).
-  void CreateInstance(rt::RuntimeContext* context, rt::CallFrame* frame);
+    const ConnectionSettings& Settings() const { return settings_; }
+    std::int32_t SetOptions(std::u16string_view text);
+    std::int32_t SetProxyServerOptions(std::u16string_view text);
+    // Arguments: (ref obj, proxyname [, portname]).
+    void CreateInstance(rt::RuntimeContext* context, rt::CallFrame* frame);
 
- private:
-  ConnectionSettings settings_;
+private:
+    ConnectionSettings settings_;
 };
 
-}  // namespace kf::soap
+} // namespace kf::soap

@@ -15,4 +15,4 @@ void CreateNativeObject(const char16_t* className, rt::NativeObject** out);
 rt::ModuleHandle LibraryModuleHandle();
 void SetLibraryModuleHandle(rt::ModuleHandle module);
 
-}  // namespace kf::soap
+} // namespace kf::soap

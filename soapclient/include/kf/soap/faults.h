@@ -20,21 +20,21 @@ std::u16string TaggedSection(std::u16string_view text, std::u16string_view open,
                              std::u16string_view close);
 
 class SoapExceptionObject : public rt::NativeObject {
- public:
-  std::int32_t InvokeMethod(rt::RuntimeContext* context, rt::ObjectHandle object,
-                            rt::MethodId method, rt::CallFrame* frame) override;
-  void DestroyObject() override { delete this; }
-  const std::u16string& Details() const { return details_; }
+public:
+    std::int32_t InvokeMethod(rt::RuntimeContext* context, rt::ObjectHandle object,
+                              rt::MethodId method, rt::CallFrame* frame) override;
+    void DestroyObject() override { delete this; }
+    const std::u16string& Details() const { return details_; }
 
- private:
-  std::u16string details_;
+private:
+    std::u16string details_;
 };
 
 // What a caught failure leaves: the exception's short text and, for SOAP faults, the
 // fault text with its tagged sections. Both UTF-8.
 struct CallFailure {
-  std::string text;
-  std::string faultText;
+    std::string text;
+    std::string faultText;
 };
 
 // Classifies the exception being handled (call inside a catch block).
@@ -46,4 +46,4 @@ CallFailure ClassifyCurrentException();
 void RaiseSoapException(rt::RuntimeContext* context, const CallFailure& failure,
                         bool insideExecute);
 
-}  // namespace kf::soap
+} // namespace kf::soap

@@ -9,14 +9,14 @@
 namespace kf::soap {
 
 struct OptionPair {
-  enum class Kind { Quoted, Number, Word };
-  std::u16string key;  // lower case
-  Kind kind = Kind::Word;
-  std::u16string value;  // without the quotes
+    enum class Kind { Quoted, Number, Word };
+    std::u16string key; // lower case
+    Kind kind = Kind::Word;
+    std::u16string value; // without the quotes
 };
 
 // Reads the pairs in order and hands each to `apply` at once. False on the first syntax
 // error or the first pair that `apply` refuses; the pairs before it stay applied.
 bool ParseOptions(std::u16string_view text, const std::function<bool(const OptionPair&)>& apply);
 
-}  // namespace kf::soap
+} // namespace kf::soap

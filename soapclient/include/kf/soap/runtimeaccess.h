@@ -18,4 +18,4 @@ std::optional<std::u16string> StringText(rt::RuntimeContext* context, rt::String
 std::optional<std::u16string> StringField(rt::RuntimeContext* context, rt::ObjectHandle object,
                                           std::u16string_view name);
 
-}  // namespace kf::soap
+} // namespace kf::soap

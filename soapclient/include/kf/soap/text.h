@@ -16,4 +16,4 @@ std::u16string FromAscii(std::string_view text);
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
-}  // namespace kf::soap
+} // namespace kf::soap

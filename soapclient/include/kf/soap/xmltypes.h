@@ -11,13 +11,13 @@ namespace kf::soap {
 enum class ElementForm { Single, SoapEncodedArray, LiteralArray };
 
 struct MarshalContext {
-  easysoap::SOAPParameter& element;
-  rt::RuntimeContext* runtime;
-  rt::ObjectHandle proxy;
-  std::u16string typeName;  // as declared: prefix ":" local name
-  ValueSlot& slot;
-  ElementForm form = ElementForm::Single;
-  std::u16string elementName = u"item";  // array items, as in the marker
+    easysoap::SOAPParameter& element;
+    rt::RuntimeContext* runtime;
+    rt::ObjectHandle proxy;
+    std::u16string typeName; // as declared: prefix ":" local name
+    ValueSlot& slot;
+    ElementForm form = ElementForm::Single;
+    std::u16string elementName = u"item"; // array items, as in the marker
 };
 
 // Raise SOAPException with the conversion's message on failure.
@@ -30,4 +30,4 @@ std::u16string PrefixNamespace(rt::RuntimeContext* runtime, rt::ObjectHandle pro
                                std::u16string_view qualifiedName);
 std::u16string LocalPart(std::u16string_view qualifiedName);
 
-}  // namespace kf::soap
+} // namespace kf::soap

@@ -15,4 +15,4 @@ SOAPResponse ParseResponse(std::string_view bytes);
 void EnsureXercesInitialized();
 void ShutdownXerces();
 
-}  // namespace kf::easysoap
+} // namespace kf::easysoap

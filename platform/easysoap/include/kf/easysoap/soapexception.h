@@ -7,28 +7,28 @@
 namespace kf::easysoap {
 
 class SOAPException : public std::runtime_error {
- public:
-  explicit SOAPException(const std::string& message) : std::runtime_error(message) {}
-  std::string GetMessage() const { return what(); }
+public:
+    explicit SOAPException(const std::string& message) : std::runtime_error(message) {}
+    std::string GetMessage() const { return what(); }
 };
 
 // A SOAP fault answered by the service. The message carries the fault code, string and
 // detail, each in its tagged section (see FormatFaultMessage).
 class SOAPFaultException : public SOAPException {
- public:
-  using SOAPException::SOAPException;
+public:
+    using SOAPException::SOAPException;
 };
 
 // The request did not reach the service or no answer came back: refused, reset or timed-out
 // connections and HTTP errors without a SOAP fault.
 class SOAPSocketException : public SOAPException {
- public:
-  using SOAPException::SOAPException;
+public:
+    using SOAPException::SOAPException;
 };
 
 class SOAPMemoryException : public SOAPException {
- public:
-  SOAPMemoryException() : SOAPException("Out of memory") {}
+public:
+    SOAPMemoryException() : SOAPException("Out of memory") {}
 };
 
 // "<kfsp_fcode>code</kfsp_fcode><kfsp_fstring>string</kfsp_fstring>
@@ -36,4 +36,4 @@ class SOAPMemoryException : public SOAPException {
 std::string FormatFaultMessage(const std::string& code, const std::string& string,
                                const std::string& detail);
 
-}  // namespace kf::easysoap
+} // namespace kf::easysoap

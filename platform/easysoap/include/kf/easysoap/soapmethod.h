@@ -10,21 +10,21 @@
 namespace kf::easysoap {
 
 class SOAPMethod : public SOAPParameter {
- public:
-  // A null action sends no SOAPAction header; an empty one sends an empty action.
-  // With appendName the method name is appended to a given action.
-  SOAPMethod(const char* name, const char* ns, const char* soapAction = nullptr,
-             bool appendName = false);
+public:
+    // A null action sends no SOAPAction header; an empty one sends an empty action.
+    // With appendName the method name is appended to a given action.
+    SOAPMethod(const char* name, const char* ns, const char* soapAction = nullptr,
+               bool appendName = false);
 
-  const std::optional<std::string>& GetSoapAction() const { return action_; }
+    const std::optional<std::string>& GetSoapAction() const { return action_; }
 
-  // The body element of the document style (empty: the method's own name).
-  void SetSoapElementName(std::string_view name, std::string_view ns = {});
-  const SOAPQName& GetSoapElementName() const { return element_; }
+    // The body element of the document style (empty: the method's own name).
+    void SetSoapElementName(std::string_view name, std::string_view ns = {});
+    const SOAPQName& GetSoapElementName() const { return element_; }
 
- private:
-  std::optional<std::string> action_;
-  SOAPQName element_;
+private:
+    std::optional<std::string> action_;
+    SOAPQName element_;
 };
 
-}  // namespace kf::easysoap
+} // namespace kf::easysoap

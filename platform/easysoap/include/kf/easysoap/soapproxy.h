@@ -14,32 +14,32 @@ namespace kf::easysoap {
 class HttpTransport;
 
 class SOAPProxy {
- public:
-  // endpoint: http(s)://[user[:password]@]host[:port]/path; credentials are sent as basic
-  // authentication. proxyUrl (may be empty): http://[user[:password]@]host:port[/].
-  // timeout: seconds for the whole exchange; 0 or less means kDefaultTimeout.
-  SOAPProxy(std::string endpoint, std::string proxyUrl, int timeout, BindingStyle style,
-            std::unique_ptr<HttpTransport> transport);
-  ~SOAPProxy();
-  SOAPProxy(const SOAPProxy&) = delete;
-  SOAPProxy& operator=(const SOAPProxy&) = delete;
+public:
+    // endpoint: http(s)://[user[:password]@]host[:port]/path; credentials are sent as basic
+    // authentication. proxyUrl (may be empty): http://[user[:password]@]host:port[/].
+    // timeout: seconds for the whole exchange; 0 or less means kDefaultTimeout.
+    SOAPProxy(std::string endpoint, std::string proxyUrl, int timeout, BindingStyle style,
+              std::unique_ptr<HttpTransport> transport);
+    ~SOAPProxy();
+    SOAPProxy(const SOAPProxy&) = delete;
+    SOAPProxy& operator=(const SOAPProxy&) = delete;
 
-  static constexpr int kDefaultTimeout = 60;
+    static constexpr int kDefaultTimeout = 60;
 
-  // Sends the method and decodes the answer. A SOAP fault raises SOAPFaultException, a
-  // transport failure or an HTTP error without a fault SOAPSocketException, a response
-  // that is not a SOAP envelope SOAPException. The response lives until the next Execute.
-  const SOAPResponse& Execute(const SOAPMethod& method);
+    // Sends the method and decodes the answer. A SOAP fault raises SOAPFaultException, a
+    // transport failure or an HTTP error without a fault SOAPSocketException, a response
+    // that is not a SOAP envelope SOAPException. The response lives until the next Execute.
+    const SOAPResponse& Execute(const SOAPMethod& method);
 
-  BindingStyle GetBindingStyle() const { return style_; }
+    BindingStyle GetBindingStyle() const { return style_; }
 
- private:
-  std::string endpoint_;
-  std::string proxyUrl_;
-  int timeout_;
-  BindingStyle style_;
-  std::unique_ptr<HttpTransport> transport_;
-  SOAPResponse response_;
+private:
+    std::string endpoint_;
+    std::string proxyUrl_;
+    int timeout_;
+    BindingStyle style_;
+    std::unique_ptr<HttpTransport> transport_;
+    SOAPResponse response_;
 };
 
 // What the extension calls; style is the BindingStyle's number. Null only when memory runs out;
@@ -52,4 +52,4 @@ void DeleteSOAPProxy(SOAPProxy* proxy);
 // the log file). For a module that is about to be unloaded; no proxy may be alive.
 void ReleaseLibraryResources();
 
-}  // namespace kf::easysoap
+} // namespace kf::easysoap

@@ -6,16 +6,16 @@
 namespace kf::easysoap {
 
 class SOAPResponse {
- public:
-  SOAPResponse() = default;
-  explicit SOAPResponse(SOAPParameter method) : method_(std::move(method)) {}
+public:
+    SOAPResponse() = default;
+    explicit SOAPResponse(SOAPParameter method) : method_(std::move(method)) {}
 
-  const SOAPParameter& GetMethod() const { return method_; }
-  // The first child of the method element, the usual place of the result.
-  const SOAPParameter& GetReturnValue() const;
+    const SOAPParameter& GetMethod() const { return method_; }
+    // The first child of the method element, the usual place of the result.
+    const SOAPParameter& GetReturnValue() const;
 
- private:
-  SOAPParameter method_;
+private:
+    SOAPParameter method_;
 };
 
-}  // namespace kf::easysoap
+} // namespace kf::easysoap
