@@ -1,8 +1,10 @@
 // The HTTP edge on Windows: WinHTTP. The session and the connection handle stay open
 // while the proxy lives, so WinHTTP keeps the TCP connection alive between requests.
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
+
 #include <windows.h>
 #include <winhttp.h>
-#include <winsock2.h>
 
 #include "kf/easysoap/httptransport.h"
 #include "kf/easysoap/soapbase64.h"
