@@ -20,7 +20,7 @@ namespace {
 
 class NotImplemented final : public HostedPlugin {
 public:
-    std::int32_t SetSite() override { return 0; }
+    std::int32_t SetSite() override { return kNotImpl; }
     std::int32_t Initialize() override { return kNotImpl; }
     std::int32_t Terminate() override { return kNotImpl; }
     std::int32_t GetMainMenu() override { return kNotImpl; }

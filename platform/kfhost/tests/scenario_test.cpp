@@ -61,7 +61,7 @@ TEST(Runner, StartsStopsAndReportsUnusedDialogStepsAndFailedExpectations) {
                                "s");
     EXPECT_EQ(runner.Run(steps, "s"), 2);
     std::vector<std::string> want = {
-        "host: SetSite -> 0x00000000",
+        "host: SetSite -> 0x80004001",
         "host: Initialize -> 0x80004001",
         "host: GetMainMenu -> 0x80004001",
         "host: GetContextMenu \"Target\" -> 0x80004001",

@@ -9,6 +9,12 @@
 #include "kf/draftora/tool.h"
 #include "kf/kfhost/runner.h"
 
+#ifdef _WIN32
+#include <objbase.h>
+
+#include "../windows/complugin.h"
+#endif
+
 int main(int argc, char** argv) {
     std::filesystem::path scenario, transcriptFile, toolFixture;
     for (int i = 1; i < argc; ++i) {
@@ -42,14 +48,44 @@ int main(int argc, char** argv) {
     setenv("KF_DRAFTORA_FIXTURE", toolFixture.c_str(), 1);
 #endif
     kf::pluginhost::Transcript transcript;
+#ifdef _WIN32
+    // pluginhost.dll adds its own lines (messages, service calls) to the same file.
+    bool print = transcriptFile.empty();
+    if (print)
+        transcriptFile = std::filesystem::path(scenario).replace_extension(".transcript");
+    _putenv_s("KF_HOST_TRANSCRIPT", transcriptFile.string().c_str());
+#endif
     if (!transcriptFile.empty())
         transcript.WriteTo(transcriptFile);
     kf::pluginhost::HostServices host(transcript);
+#ifdef _WIN32
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string error;
+    auto plugin = kf::kfhost::LoadRegisteredPlugin(error);
+    if (!plugin) {
+        std::cerr << "kfhost: " << error << "\n";
+        return 2;
+    }
+    // The tool runs in draftora.dll; its journal file joins the transcript.
+    auto journalFile = std::filesystem::path(scenario).replace_extension(".journal");
+    std::ofstream(journalFile, std::ios::trunc);
+    _putenv_s("KF_DRAFTORA_JOURNAL", journalFile.string().c_str());
+    auto journal = [journalFile] {
+        std::vector<std::string> lines;
+        std::ifstream in(journalFile);
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        return lines;
+    };
+    kf::kfhost::Runner runner(host, transcript, *plugin, toolFixture, journal);
+#else
     // In memory: the tool's core. The plug-in's portable service logic plugs in here.
     kf::draftora::Tool tool;
     auto plugin = kf::kfhost::NotImplementedPlugin();
     kf::kfhost::Runner runner(host, transcript, *plugin, toolFixture,
                               [&] { return tool.journal().Lines(); });
+    bool print = transcriptFile.empty();
+#endif
     int failures = 0;
     try {
         failures = runner.Run(steps, scenario.string());
@@ -57,8 +93,12 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << "\n";
         return 2;
     }
-    if (transcriptFile.empty())
-        for (const auto& l : transcript.Lines())
-            std::cout << l << "\n";
+    if (print) {
+        if (transcriptFile.empty())
+            for (const auto& l : transcript.Lines())
+                std::cout << l << "\n";
+        else
+            std::cout << kf::draftora::ReadTextFile(transcriptFile);
+    }
     return failures ? 1 : 0;
 }

@@ -49,7 +49,7 @@ public:
         wchar_t file[MAX_PATH];
         DWORD n = GetEnvironmentVariableW(L"KF_HOST_TRANSCRIPT", file, MAX_PATH);
         if (n && n < MAX_PATH)
-            transcript_.WriteTo(std::filesystem::path(std::wstring(file, n)));
+            transcript_.AppendTo(std::filesystem::path(std::wstring(file, n)));
     }
 
     IUnknown* plugin = nullptr; // the plug-in service the host created

@@ -25,6 +25,9 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
     // Lines also go to this file as they come (empty: memory only).
     void WriteTo(std::filesystem::path file);
+    // Lines also go to this file, after what it holds (a transcript shared by processes
+    // or modules).
+    void AppendTo(std::filesystem::path file) { file_ = std::move(file); }
 
 private:
     std::vector<std::string> lines_;

@@ -1,0 +1,72 @@
+// kfhost under Wine against the registered plug-in (its methods answer E_NOTIMPL for now).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::wstring Here() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+DWORD RunProcess(std::wstring command) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 0xFFFFFFFF;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// The scenario's path as Wine sees the Linux file.
+std::wstring Scenario() {
+    std::string s = "Z:" KF_KFHOST_SCENARIO;
+    std::wstring w(s.begin(), s.end());
+    for (auto& c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
+TEST(KfHost, StartsAndStopsTheRegisteredPlugin) {
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + Here() + L"modelbridge.dll\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + Here() + L"draftora.dll\""), 0u);
+    auto transcript = Here() + L"start-stop.transcript";
+    DeleteFileW(transcript.c_str());
+    DWORD rc =
+        RunProcess(L"\"" + Here() + L"kfhost.exe\" \"" + Scenario() + L"\" --transcript \"" +
+                   transcript + L"\" --tool-fixture \"" + Here() + L"start-stop.tool-fixture\"");
+    std::ifstream in(transcript.c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(rc, 0u) << text.str();
+    for (const char* line :
+         {"host: SetSite -> 0x80004001\n", "host: Initialize -> 0x80004001\n",
+          "host: GetMainMenu -> 0x80004001\n", "host: GetContextMenu \"Target\" -> 0x80004001\n",
+          "host: GetContextMenu \"KFObject\" -> 0x80004001\n", "host: Terminate -> 0x80004001\n",
+          "host: Release\n"})
+        EXPECT_NE(text.str().find(line), std::string::npos) << line << text.str();
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + Here() + L"modelbridge.dll\""), 0u);
+}
+
+TEST(KfHost, WithoutARegisteredPluginItSaysSo) {
+    auto transcript = Here() + L"none.transcript";
+    DWORD rc = RunProcess(L"\"" + Here() + L"kfhost.exe\" \"" + Scenario() + L"\" --transcript \"" +
+                          transcript + L"\"");
+    EXPECT_EQ(rc, 2u);
+}
+
+} // namespace
