@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (toolFixture.empty())
-        toolFixture = std::filesystem::path(scenario).replace_extension(".tool-fixture");
+        toolFixture = std::filesystem::path(scenario.stem()).replace_extension(".tool-fixture");
     std::ofstream(toolFixture, std::ios::trunc);
 #ifdef _WIN32
     _putenv_s("KF_DRAFTORA_FIXTURE", toolFixture.string().c_str());
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     // pluginhost.dll adds its own lines (messages, service calls) to the same file.
     bool print = transcriptFile.empty();
     if (print)
-        transcriptFile = std::filesystem::path(scenario).replace_extension(".transcript");
+        transcriptFile = std::filesystem::path(scenario.stem()).replace_extension(".transcript");
     _putenv_s("KF_HOST_TRANSCRIPT", transcriptFile.string().c_str());
 #endif
     if (!transcriptFile.empty())
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The tool runs in draftora.dll; its journal file joins the transcript.
-    auto journalFile = std::filesystem::path(scenario).replace_extension(".journal");
+    auto journalFile = std::filesystem::path(scenario.stem()).replace_extension(".journal");
     std::ofstream(journalFile, std::ios::trunc);
     _putenv_s("KF_DRAFTORA_JOURNAL", journalFile.string().c_str());
     auto journal = [journalFile] {
