@@ -31,9 +31,9 @@ DWORD RunProcess(std::wstring command) {
     return code;
 }
 
-// The scenario's path as Wine sees the Linux file.
-std::wstring Scenario() {
-    std::string s = "Z:" KF_KFHOST_SCENARIO;
+// A build tree path as Wine sees it.
+std::wstring WinePath(const char* linux) {
+    std::string s = std::string("Z:") + linux;
     std::wstring w(s.begin(), s.end());
     for (auto& c : w)
         if (c == L'/')
@@ -41,14 +41,21 @@ std::wstring Scenario() {
     return w;
 }
 
+std::wstring Scenario() {
+    return WinePath(KF_KFHOST_SCENARIO);
+}
+const std::wstring kKfhost = WinePath(KF_KFHOST_EXE);
+const std::wstring kModelbridge = WinePath(KF_MODELBRIDGE_DLL);
+const std::wstring kDraftora = WinePath(KF_DRAFTORA_DLL);
+
 TEST(KfHost, StartsAndStopsTheRegisteredPlugin) {
-    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + Here() + L"modelbridge.dll\""), 0u);
-    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + Here() + L"draftora.dll\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + kModelbridge + L"\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + kDraftora + L"\""), 0u);
     auto transcript = Here() + L"start-stop.transcript";
     DeleteFileW(transcript.c_str());
     DWORD rc =
-        RunProcess(L"\"" + Here() + L"kfhost.exe\" \"" + Scenario() + L"\" --transcript \"" +
-                   transcript + L"\" --tool-fixture \"" + Here() + L"start-stop.tool-fixture\"");
+        RunProcess(L"\"" + kKfhost + L"\" \"" + Scenario() + L"\" --transcript \"" + transcript +
+                   L"\" --tool-fixture \"" + Here() + L"start-stop.tool-fixture\"");
     std::ifstream in(transcript.c_str());
     std::stringstream text;
     text << in.rdbuf();
@@ -59,12 +66,12 @@ TEST(KfHost, StartsAndStopsTheRegisteredPlugin) {
           "host: GetContextMenu \"KFObject\" -> 0x80004001\n", "host: Terminate -> 0x80004001\n",
           "host: Release\n"})
         EXPECT_NE(text.str().find(line), std::string::npos) << line << text.str();
-    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + Here() + L"modelbridge.dll\""), 0u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + kModelbridge + L"\""), 0u);
 }
 
 TEST(KfHost, WithoutARegisteredPluginItSaysSo) {
     auto transcript = Here() + L"none.transcript";
-    DWORD rc = RunProcess(L"\"" + Here() + L"kfhost.exe\" \"" + Scenario() + L"\" --transcript \"" +
+    DWORD rc = RunProcess(L"\"" + kKfhost + L"\" \"" + Scenario() + L"\" --transcript \"" +
                           transcript + L"\"");
     EXPECT_EQ(rc, 2u);
 }
