@@ -53,8 +53,9 @@ private:
     bool FindBusiness(rt::RuntimeContext* context, rt::ArgumentList& args);
     bool ServiceSearch(rt::RuntimeContext* context, rt::ArgumentList& args, std::int32_t method);
 
-    rt::RuntimeContext* context_;
-    rt::ObjectHandle object_;
+    // Kept as the object was created with; every call brings its own context and handle.
+    [[maybe_unused]] rt::RuntimeContext* context_;
+    [[maybe_unused]] rt::ObjectHandle object_;
     std::unique_ptr<ProxyImpl> bridge_;
     jvmhost::JavaVMInterface* vm_ = nullptr;
     bool ready_ = false;
