@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "kf/ejb/classparser.h"
 #include "kf/ejb/classreader.h"
 #include "kf/ejb/proxywriter.h"
@@ -13,6 +17,28 @@
 #include "kf/registry/registry.h"
 
 namespace kf::ejb {
+namespace {
+
+// The process environment itself: on Windows the C runtime's copy misses what a calling
+// program set with SetEnvironmentVariable after the library's runtime started.
+std::optional<std::string> EnvironmentVariable(const char* name) {
+#ifdef _WIN32
+    const DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::string value(size, '\0');
+    const DWORD length = ::GetEnvironmentVariableA(name, value.data(), size);
+    if (length >= size || (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND))
+        return std::nullopt;
+    value.resize(length);
+    return value;
+#else
+    const char* value = std::getenv(name);
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+#endif
+}
+
+} // namespace
 
 ProxyGenerator::ProxyGenerator(GeneratorSettings settings, std::string prefix, JavapRunner& javap)
     : settings_(std::move(settings)), prefix_(std::move(prefix)), javap_(javap) {}
@@ -74,7 +100,7 @@ bool ProxyGenerator::Run(const std::string& remoteInterface,
 bool GenerateEjbProxies(const RunRequest& request) {
     auto registry = kf::registry::OpenSystemRegistry();
     std::optional<std::string> classPathVariable;
-    if (const char* value = std::getenv("CLASSPATH")) classPathVariable = value;
+    classPathVariable = EnvironmentVariable("CLASSPATH");
     GeneratorSettings settings = GatherSettings(request.classPathList, classPathVariable, *registry);
     auto javap = MakeJavapRunner(settings);
     ProxyGenerator generator(std::move(settings), request.prefix, *javap);
