@@ -11,6 +11,7 @@
 
 #include "KFGenericPlugin.h"
 #include "kf/pluginhost/services.h"
+#include "registrysettings.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ class Host final : public IServiceProvider,
                    public IKFPWorkspaceService {
 public:
     Host() : services_(transcript_) {
+        services_.settings = std::make_unique<kf::pluginhost::RegistrySettings>();
         wchar_t file[MAX_PATH];
         DWORD n = GetEnvironmentVariableW(L"KF_HOST_TRANSCRIPT", file, MAX_PATH);
         if (n && n < MAX_PATH)

@@ -1,0 +1,52 @@
+// The settings key over HKCU reads what registration (regsvr32 of the plug-in) wrote.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../registrysettings.h"
+
+namespace {
+
+DWORD RunProcess(std::wstring command) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 0xFFFFFFFF;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+std::wstring WinePath(const char* linux) {
+    std::string s = std::string("Z:") + linux;
+    std::wstring w(s.begin(), s.end());
+    for (auto& c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
+TEST(RegistrySettings, ReadsTheDefaultsRegistrationWroteAndWhatItWrites) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    kf::pluginhost::RegistrySettings settings;
+    EXPECT_EQ(settings.ReadDword(u"AutoOpenFiles"), std::optional<std::uint32_t>(1));
+    EXPECT_EQ(settings.ReadDword(u"autosync"), std::optional<std::uint32_t>(0));
+    EXPECT_FALSE(settings.ReadDword(u"TestCodeGen"));
+    EXPECT_TRUE(settings.WriteString(u"Model1", u"C:\\models\\caf\u00e9.oom"));
+    EXPECT_TRUE(settings.WriteDword(u"ModelCount", 12));
+    EXPECT_EQ(settings.ReadString(u"Model1"),
+              std::optional<std::u16string>(u"C:\\models\\caf\u00e9.oom"));
+    EXPECT_EQ(settings.ReadDword(u"ModelCount"), std::optional<std::uint32_t>(12));
+    EXPECT_FALSE(settings.ReadString(u"ModelCount")); // another kind reads as nothing
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+}
+
+} // namespace
