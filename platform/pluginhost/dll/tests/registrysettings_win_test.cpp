@@ -47,6 +47,9 @@ TEST(RegistrySettings, ReadsTheDefaultsRegistrationWroteAndWhatItWrites) {
     EXPECT_EQ(settings.ReadDword(u"ModelCount"), std::optional<std::uint32_t>(12));
     EXPECT_FALSE(settings.ReadString(u"ModelCount")); // another kind reads as nothing
     EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    // Unregistering keeps values it did not write; later tests in this prefix compare the
+    // registry with a clean registration.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
 }
 
 } // namespace
