@@ -4,7 +4,7 @@
 
 #include "kf/soap/aliasscanner.h"
 #include "kf/soap/text.h"
-#include "kf/soap/xmltypes.h"
+#include "kf/soap/marshal.h"
 
 namespace kf::soap {
 namespace {

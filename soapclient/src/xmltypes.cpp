@@ -1,5 +1,4 @@
-// The XML type table. This build carries the string row; the other scalar rows, the array
-// forms and structures plug in here (EncodeValue / DecodeValue dispatch).
+// The XML type table. This build carries the string row.
 #include "kf/soap/xmltypes.h"
 
 #include <array>
@@ -14,8 +13,6 @@ namespace {
 
 using easysoap::SOAPException;
 using easysoap::SOAPQName;
-
-enum class NamespaceGroup { Xsd, SoapEnc };
 
 bool InGroup(NamespaceGroup group, std::u16string_view ns) {
     static constexpr std::array<std::u16string_view, 4> kXsd = {
@@ -37,45 +34,20 @@ bool InGroup(NamespaceGroup group, std::u16string_view ns) {
     return false;
 }
 
-struct XmlTypeRow {
-    std::u16string_view localName;
-    NamespaceGroup group;
-    rt::ValueType type;
-    void (*encode)(MarshalContext&, const XmlTypeRow&, const std::u16string& ns);
-    void (*decode)(MarshalContext&, const XmlTypeRow&);
-};
-
-void SetTyped(MarshalContext& c, const XmlTypeRow& row, const std::u16string& ns,
-              const std::string& text) {
-    c.element.ClearValue();
-    c.element.AddAttribute(SOAPQName("type", easysoap::kXsiNs))
-        .Set(ToUtf8(row.localName), ToUtf8(ns));
-    c.element.SetValue(text);
+std::string StringToText(rt::RuntimeContext* runtime, const ValueSlot& slot) {
+    return ToUtf8(StringText(runtime, slot.data.handle).value_or(u""));
 }
 
-void EncodeString(MarshalContext& c, const XmlTypeRow& row, const std::u16string& ns) {
-    if (c.slot.isNull) {
-        c.element.SetNull(true);
-        return;
-    }
-    SetTyped(c, row, ns, ToUtf8(StringText(c.runtime, c.slot.data.handle).value_or(u"")));
-}
-
-void DecodeString(MarshalContext& c, const XmlTypeRow& row) {
-    if (c.element.IsNull()) {
-        c.slot.isNull = true;
-        return;
-    }
-    const auto text = rt::Utf8ToUtf16(c.element.GetString());
-    if (!text)
+void StringFromText(rt::RuntimeContext* runtime, std::string_view text, ValueSlot& slot) {
+    const auto utf16 = rt::Utf8ToUtf16(text);
+    if (!utf16)
         throw SOAPException("Can't convert UTF8 to UCS");
-    c.slot.type = row.type;
-    c.slot.isNull = false;
-    c.slot.data.handle = c.runtime->NewString(text->c_str());
+    slot.type = rt::ValueType::String;
+    slot.data.handle = runtime->NewString(utf16->c_str());
 }
 
 constexpr XmlTypeRow kRows[] = {
-    {u"string", NamespaceGroup::Xsd, rt::ValueType::String, &EncodeString, &DecodeString},
+    {u"string", NamespaceGroup::Xsd, rt::ValueType::String, &StringToText, &StringFromText},
 };
 
 const XmlTypeRow* FindRow(std::u16string_view local, std::u16string_view ns) {
@@ -84,17 +56,6 @@ const XmlTypeRow* FindRow(std::u16string_view local, std::u16string_view ns) {
             return &row;
     }
     return nullptr;
-}
-
-const XmlTypeRow& RowFor(MarshalContext& c, std::u16string& ns) {
-    const std::size_t colon = c.typeName.find(u':');
-    if (colon != std::u16string::npos) {
-        ns = PrefixNamespace(c.runtime, c.proxy, c.typeName);
-        const XmlTypeRow* row = FindRow(LocalPart(c.typeName), ns);
-        if (row && row->type == c.slot.type)
-            return *row;
-    }
-    throw SOAPException("Can't map the XML data type: " + ToUtf8(c.typeName));
 }
 
 } // namespace
@@ -113,22 +74,43 @@ std::u16string PrefixNamespace(rt::RuntimeContext* runtime, rt::ObjectHandle pro
     return StringField(runtime, proxy, Lower(qualifiedName.substr(0, colon))).value_or(u"");
 }
 
-void EncodeValue(MarshalContext& c) {
-    if (c.form != ElementForm::Single || c.slot.isObject || c.slot.isArray) {
-        throw SOAPException("Can't map the XML data type: " + ToUtf8(c.typeName));
+RowMatch LookupRow(rt::RuntimeContext* runtime, rt::ObjectHandle proxy,
+                   std::u16string_view typeName, rt::ValueType slotType) {
+    if (typeName.find(u':') != std::u16string_view::npos) {
+        std::u16string ns = PrefixNamespace(runtime, proxy, typeName);
+        const XmlTypeRow* row = FindRow(LocalPart(typeName), ns);
+        if (row && row->type == slotType)
+            return {row, std::move(ns)};
     }
-    std::u16string ns;
-    const XmlTypeRow& row = RowFor(c, ns);
-    row.encode(c, row, ns);
+    throw SOAPException("Can't map the XML data type: " + ToUtf8(typeName));
 }
 
-void DecodeValue(MarshalContext& c) {
-    if (c.form != ElementForm::Single || c.slot.isObject || c.slot.isArray) {
-        throw SOAPException("Can't map the XML data type: " + ToUtf8(c.typeName));
+const XmlTypeRow* FindRowByName(rt::RuntimeContext* runtime, rt::ObjectHandle proxy,
+                                std::u16string_view typeName) {
+    if (typeName.find(u':') == std::u16string_view::npos)
+        return nullptr;
+    return FindRow(LocalPart(typeName), PrefixNamespace(runtime, proxy, typeName));
+}
+
+void EncodeScalar(MarshalContext& c, const RowMatch& match) {
+    if (c.slot.isNull) {
+        c.element.SetNull(true);
+        return;
     }
-    std::u16string ns;
-    const XmlTypeRow& row = RowFor(c, ns);
-    row.decode(c, row);
+    const std::string text = match.row->toText(c.runtime, c.slot);
+    c.element.ClearValue();
+    c.element.AddAttribute(SOAPQName("type", easysoap::kXsiNs))
+        .Set(ToUtf8(match.row->localName), ToUtf8(match.ns));
+    c.element.SetValue(text);
+}
+
+void DecodeScalar(MarshalContext& c, const XmlTypeRow& row) {
+    if (c.element.IsNull()) {
+        c.slot.isNull = true;
+        return;
+    }
+    c.slot.isNull = false;
+    row.fromText(c.runtime, c.element.GetString(), c.slot);
 }
 
 } // namespace kf::soap
