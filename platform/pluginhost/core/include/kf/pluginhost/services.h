@@ -88,6 +88,29 @@ public:
     void SaveTarget(Target& target);
     void Rebuild(Target& target, std::int32_t flag);
 
+    // Target calls as the plug-in makes them (targetcalls.cpp): each is recorded; a change
+    // is written to the target file at once, and a failed write answers false.
+    std::u16string GetFileName(const Target& target);
+    std::vector<std::filesystem::path> GetLibraries(const Target& target);
+    bool AddLibrary(Target& target, std::u16string_view library, bool create);
+    std::optional<std::filesystem::path> FindLibrary(const Target& target,
+                                                     std::u16string_view library);
+    std::u16string GetProperty(const Target& target, std::u16string_view name);
+    bool SetProperty(Target& target, std::u16string_view name, std::u16string_view value);
+    // The target path argument is the plug-in's; the attribute is the given target's.
+    std::u16string GetAttribute(const Target& target, std::u16string_view key,
+                                std::u16string_view targetPath);
+    bool SetAttribute(Target& target, std::u16string_view key, std::u16string_view targetPath,
+                      std::u16string_view value);
+    bool SetLibrarySearchPath(Target& target, std::u16string_view paths);
+    // A library's entries: a missing file has none; a malformed one gives nullopt (recorded
+    // with the file and line).
+    std::optional<std::vector<Entry>> GetEntries(const std::filesystem::path& library);
+    // Writes each entry's source into the folder as a file named after the entry; the
+    // error text, empty on success. Entry names that would leave the folder are refused.
+    std::u16string ExportLibrary(std::u16string_view target, std::u16string_view library,
+                                 std::u16string_view folder);
+
     // Menu service: menus registered per menu id, in order; the host owns and frees them.
     struct MenuItem {
         std::int32_t command = 0; // 0: separator or popup
