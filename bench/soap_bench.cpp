@@ -1,0 +1,485 @@
+// Measures soapclientext and its SOAP library in one run, each figure beside a bare libcurl
+// POST of the same bytes where one applies:
+// - a small call through the extension (script runtime, proxy object, call handler) against
+//   the loopback server, with and without the connection cache;
+// - encoding and decoding of arrays of 100,000 and 1,000,000 ints, strings and structures:
+//   time per item at both sizes, decode throughput in MB/s of XML, and the peak heap while
+//   decoding against the response size (counted by the allocator below).
+// Prints every figure with its target; exits 1 when a target is missed.
+//
+// soap_bench <soapclientext module> [--quick]
+
+#include <curl/curl.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "kf/easysoap/easysoap.h"
+#include "kf/easysoap/responseparser.h"
+#include "kf/kfruntime/exportsource.h"
+#include "kf/kfruntime/extension.h"
+#include "kf/kfruntime/runtime.h"
+#include "kf/soap/aliascall.h"
+#include "loopbackserver.h"
+
+// --- Counting allocator --------------------------------------------------------------------
+// Every operator new of the process (Xerces-C's memory manager included) is counted by the
+// size malloc really gives, plus its chunk header, so peaks are what the heap holds.
+namespace {
+std::atomic<long long> g_heapNow{0};
+std::atomic<long long> g_heapPeak{0};
+
+void Count(void* p) {
+    const long long size = static_cast<long long>(malloc_usable_size(p)) + 8;
+    const long long now = g_heapNow.fetch_add(size, std::memory_order_relaxed) + size;
+    long long peak = g_heapPeak.load(std::memory_order_relaxed);
+    while (now > peak && !g_heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+    }
+}
+void Uncount(void* p) {
+    if (p)
+        g_heapNow.fetch_sub(static_cast<long long>(malloc_usable_size(p)) + 8,
+                            std::memory_order_relaxed);
+}
+void* Allocate(std::size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    Count(p);
+    return p;
+}
+void Release(void* p) noexcept {
+    Uncount(p);
+    std::free(p);
+}
+} // namespace
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p) noexcept {
+    Release(p);
+}
+void operator delete[](void* p) noexcept {
+    Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    Release(p);
+}
+
+namespace {
+
+namespace es = kf::easysoap;
+namespace rt = kf::rt;
+using Clock = std::chrono::steady_clock;
+
+// Heap growth above the level at the start of a measurement.
+class HeapPeak {
+public:
+    HeapPeak() : base_(g_heapNow.load()) { g_heapPeak.store(base_); }
+    long long Bytes() const { return g_heapPeak.load() - base_; }
+
+private:
+    long long base_;
+};
+
+double Seconds(const std::function<void()>& f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Best of `rounds`: the machine is shared, the fastest round is the least disturbed.
+double Best(int rounds, const std::function<void()>& f) {
+    double best = 1e300;
+    for (int i = 0; i < rounds; ++i)
+        best = std::min(best, Seconds(f));
+    return best;
+}
+
+// --- Figures and targets ---------------------------------------------------------------------
+
+int g_missed = 0;
+
+void Figure(const std::string& name, double value, const char* unit) {
+    std::printf("  %-52s %12.3f %s\n", name.c_str(), value, unit);
+}
+
+void Target(const std::string& name, double value, const char* unit, bool atMost,
+            double limit) {
+    const bool ok = atMost ? value <= limit : value >= limit;
+    if (!ok)
+        ++g_missed;
+    std::printf("  %-52s %12.3f %-6s target %s %.2f  %s\n", name.c_str(), value, unit,
+                atMost ? "<=" : ">=", limit, ok ? "ok" : "MISSED");
+}
+
+// --- Test data -------------------------------------------------------------------------------
+
+enum class Kind { Ints, Strings, Structs };
+const char* KindName(Kind k) {
+    return k == Kind::Ints ? "ints" : k == Kind::Strings ? "strings" : "structures";
+}
+
+// Text as it stands in XML: strings carry an escaped character, as real names do.
+std::string ItemXml(Kind k, std::size_t i) {
+    switch (k) {
+    case Kind::Ints:
+        return std::to_string(i * 7919 % 2000000000);
+    case Kind::Strings:
+        return "name-" + std::to_string(i) + " &amp; co";
+    case Kind::Structs:
+        break;
+    }
+    return {};
+}
+
+const char* kEnvelopeHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\""
+                            " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+                            " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+                            " xmlns:enc=\"http://schemas.xmlsoap.org/soap/encoding/\""
+                            " xmlns:m=\"urn:bench\"><soap:Body>";
+
+// A SOAP-encoded array response as a service writes it: one line per item.
+std::string ArrayResponse(Kind k, std::size_t n) {
+    std::string xml = kEnvelopeHead;
+    const char* type = k == Kind::Ints ? "xsd:int" : k == Kind::Strings ? "xsd:string" : "m:Item";
+    xml += "<m:GetResponse><values xsi:type=\"enc:Array\" enc:arrayType=\"";
+    xml += type;
+    xml += "[" + std::to_string(n) + "]\">\n";
+    for (std::size_t i = 0; i < n; ++i) {
+        if (k == Kind::Structs) {
+            xml += "<item><id>" + std::to_string(i) + "</id><name>item " + std::to_string(i) +
+                   "</name><price>" + std::to_string(i % 1000) + ".25</price></item>\n";
+        } else {
+            xml += "<item>" + ItemXml(k, i) + "</item>\n";
+        }
+    }
+    xml += "</values></m:GetResponse></soap:Body></soap:Envelope>";
+    return xml;
+}
+
+// The request the extension builds for an array argument, built through the library.
+es::SOAPMethod ArrayMethod(Kind k, std::size_t n) {
+    es::SOAPMethod method("Put", "urn:bench");
+    es::SOAPParameter& values = method.AddParameter("");
+    values.SetName("values", "urn:bench");
+    values.AddAttribute(es::SOAPQName("type", es::kXsiNs)).Set("Array", es::kSoapEncNs);
+    values.AddAttribute(es::SOAPQName("arrayType", es::kSoapEncNs))
+        .Set(std::string(k == Kind::Ints      ? "int"
+                         : k == Kind::Strings ? "string"
+                                              : "Item") +
+                 "[" + std::to_string(n) + "]",
+             k == Kind::Structs ? "urn:bench" : es::kXsdNs);
+    values.SetIsStruct();
+    for (std::size_t i = 0; i < n; ++i) {
+        es::SOAPParameter& item = values.AddParameter("item");
+        if (k == Kind::Structs) {
+            auto field = [&](const char* name, const char* type, const std::string& text) {
+                es::SOAPParameter& f = item.AddParameter(name);
+                f.AddAttribute(es::SOAPQName("type", es::kXsiNs)).Set(type, es::kXsdNs);
+                f.SetValue(text);
+            };
+            item.AddAttribute(es::SOAPQName("type", es::kXsiNs)).Set("Item", "urn:bench");
+            field("id", "int", std::to_string(i));
+            field("name", "string", "item " + std::to_string(i));
+            field("price", "double", std::to_string(i % 1000) + ".25");
+        } else {
+            item.SetValue(k == Kind::Ints ? ItemXml(k, i)
+                                          : "name-" + std::to_string(i) + " & co");
+        }
+    }
+    return method;
+}
+
+// --- Arrays: encode and decode ---------------------------------------------------------------
+
+struct ArrayFigures {
+    double encodeSeconds = 0, decodeSeconds = 0;
+    std::size_t responseBytes = 0;
+    long long decodePeak = 0;
+};
+
+ArrayFigures MeasureArrays(Kind k, std::size_t n, int rounds) {
+    ArrayFigures f;
+    {
+        // Building the parameter tree is the extension's part; composing is the library's.
+        es::SOAPMethod method = ArrayMethod(k, n);
+        std::string body;
+        f.encodeSeconds = Best(rounds, [&] {
+            es::SOAPMethod m = ArrayMethod(k, n);
+            body = es::XMLComposer::ComposeEnvelope(m, es::BindingStyle::Rpc);
+        });
+    }
+    const std::string xml = ArrayResponse(k, n);
+    f.responseBytes = xml.size();
+    f.decodeSeconds = Best(rounds, [&] {
+        const es::SOAPResponse response = es::ParseResponse(xml);
+        const auto& values = response.GetMethod().GetParameter("values");
+        if (values.GetArray().size() != n) {
+            std::cerr << "decoded " << values.GetArray().size() << " items, not " << n << "\n";
+            std::exit(2);
+        }
+    });
+    {
+        HeapPeak peak;
+        const es::SOAPResponse response = es::ParseResponse(xml);
+        f.decodePeak = peak.Bytes();
+    }
+    return f;
+}
+
+// --- The small call ----------------------------------------------------------------------------
+
+const char* kProxySource = "$KFExportHeader$n_benchproxy.srx\n"
+                           "global type n_benchproxy from nonvisualobject\n"
+                           "end type\n"
+                           "\n"
+                           "type variables\n"
+                           "string endpoint = \"@ENDPOINT@\"\n"
+                           "string xsd = \"http://www.w3.org/2001/XMLSchema\"\n"
+                           "string BindingStyle = \"rpc\"\n"
+                           "end variables\n"
+                           "\n"
+                           "forward prototypes\n"
+                           "public:\n"
+                           "function string echo(string s, string t) alias for \"Echo([in] "
+                           "xsd:string s, [in] xsd:string t)return xsd:string r@urn:bench@urn:bench#Echo\"\n"
+                           "end prototypes\n";
+
+const char* kEchoAnswer = "<m:EchoResponse><r xsi:type=\"xsd:string\">hello, bench</r>"
+                          "</m:EchoResponse></soap:Body></soap:Envelope>";
+
+rt::MethodId MethodNamed(const rt::ClassDef& cls, std::u16string_view name, std::size_t params) {
+    for (std::size_t i = 0; i < cls.methods.size(); ++i) {
+        const rt::FunctionDef& f = cls.Function(cls.methods[i]);
+        if (f.name == name && f.params.size() == params)
+            return static_cast<rt::MethodId>(i);
+    }
+    std::cerr << "no method of that name\n";
+    std::exit(2);
+}
+
+// A proxy object bound by soapconnection.createinstance, and calls of its echo function.
+class ExtensionCaller {
+public:
+    ExtensionCaller(const std::string& module, const std::string& endpoint, bool cache) {
+        const std::filesystem::path srx =
+            std::filesystem::temp_directory_path() / "n_benchproxy.srx";
+        std::string source = kProxySource;
+        source.replace(source.find("@ENDPOINT@"), 10, endpoint);
+        std::ofstream(srx, std::ios::binary) << source;
+        rt::LoadExtension(runtime_, module);
+        rt::LoadExportSources(runtime_, {srx.string()});
+        const rt::ClassDef& connClass = *runtime_.FindClass(u"soapconnection");
+        connection_ = runtime_.NewObject(connClass, false);
+        {
+            rt::Frame f(runtime_);
+            f.AddValue(rt::TypeSpec::Scalar(rt::ValueType::String),
+                       rt::Value::Of(rt::ValueType::String,
+                                     cache ? u"connectioncache=true" : u"connectioncache=false"),
+                       true);
+            f.SetResultType(rt::TypeSpec::Scalar(rt::ValueType::Long));
+            runtime_.Invoke(connection_, MethodNamed(connClass, u"setoptions", 1), f);
+        }
+        rt::Value proxy = rt::Value::Null(rt::ValueType::Object);
+        {
+            rt::Frame f(runtime_);
+            f.AddReference(&proxy, rt::TypeSpec::Class(u"nonvisualobject"), nullptr);
+            f.AddValue(rt::TypeSpec::Scalar(rt::ValueType::String),
+                       rt::Value::Of(rt::ValueType::String, std::u16string(u"n_benchproxy")),
+                       true);
+            f.SetResultType(rt::TypeSpec::Scalar(rt::ValueType::Long));
+            runtime_.Invoke(connection_, MethodNamed(connClass, u"createinstance", 2), f);
+            if (f.Result().null || std::get<std::int32_t>(f.Result().data) != 0 || proxy.null) {
+                std::cerr << "createinstance failed\n";
+                std::exit(2);
+            }
+        }
+        proxy_ = std::get<rt::ObjectRef>(proxy.data);
+        echo_ = MethodNamed(*proxy_->cls, u"echo", 2);
+    }
+
+    void Call() {
+        rt::Frame f(runtime_);
+        f.AddValue(rt::TypeSpec::Scalar(rt::ValueType::String),
+                   rt::Value::Of(rt::ValueType::String, std::u16string(u"hello, bench")), true);
+        f.AddValue(rt::TypeSpec::Scalar(rt::ValueType::String),
+                   rt::Value::Of(rt::ValueType::String, std::u16string(u"42")), true);
+        f.SetResultType(rt::TypeSpec::Scalar(rt::ValueType::String));
+        runtime_.Invoke(proxy_, echo_, f);
+        if (const rt::ObjectRef e = runtime_.TakePendingException()) {
+            std::cerr << "the proxy call failed:";
+            for (std::size_t i = 0; i < e->cls->fields.size(); ++i) {
+                if (e->cls->fields[i].name == u"text" && !e->fields[i].null) {
+                    for (char16_t c : std::get<std::u16string>(e->fields[i].data))
+                        std::cerr << char(c);
+                }
+            }
+            std::cerr << "\n";
+            std::exit(2);
+        }
+        if (f.Result().null) {
+            std::cerr << "the proxy call gave no result\n";
+            std::exit(2);
+        }
+    }
+
+private:
+    rt::Runtime runtime_;
+    rt::ObjectRef connection_, proxy_;
+    rt::MethodId echo_ = 0;
+};
+
+std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+// The same request bytes posted with libcurl alone, as little as an HTTP client must do.
+class BarePost {
+public:
+    BarePost(std::string url, std::string action, std::string body)
+        : url_(std::move(url)), action_("SOAPAction: " + action), body_(std::move(body)) {
+        headers_ = curl_slist_append(headers_, "Content-Type: text/xml; charset=utf-8");
+        headers_ = curl_slist_append(headers_, "Expect:");
+        headers_ = curl_slist_append(headers_, action_.c_str());
+    }
+    ~BarePost() {
+        if (curl_)
+            curl_easy_cleanup(curl_);
+        curl_slist_free_all(headers_);
+    }
+
+    void Post(bool reuse) {
+        if (!reuse && curl_) {
+            curl_easy_cleanup(curl_);
+            curl_ = nullptr;
+        }
+        if (!curl_)
+            curl_ = curl_easy_init();
+        std::string answer;
+        curl_easy_setopt(curl_, CURLOPT_URL, url_.c_str());
+        curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl_, CURLOPT_POST, 1L);
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, body_.data());
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_.size()));
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &Collect);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &answer);
+        if (curl_easy_perform(curl_) != CURLE_OK || answer.empty()) {
+            std::cerr << "bare POST failed\n";
+            std::exit(2);
+        }
+    }
+
+private:
+    std::string url_, action_, body_;
+    curl_slist* headers_ = nullptr;
+    CURL* curl_ = nullptr;
+};
+
+void MeasureSmallCall(const std::string& module, bool quick) {
+    kf::soaptest::LoopbackServer server;
+    server.SetDefault({200, kEnvelopeHead + std::string(kEchoAnswer)});
+    const int calls = quick ? 100 : 400;
+    const int rounds = quick ? 3 : 7;
+    for (const bool cache : {true, false}) {
+        ExtensionCaller ext(module, server.Url(), cache);
+        ext.Call();
+        const auto recorded = server.Requests();
+        const kf::soaptest::RecordedRequest& sent = recorded.back();
+        BarePost bare(server.Url(), sent.Header("soapaction").value_or("\"\""), sent.body);
+        // Alternate the two so that load on the machine falls on both alike.
+        double extBest = 1e300, bareBest = 1e300;
+        const int perRound = cache ? calls : calls / 4;
+        for (int r = 0; r < rounds; ++r) {
+            extBest = std::min(extBest, Seconds([&] {
+                                   for (int i = 0; i < perRound; ++i)
+                                       ext.Call();
+                               }));
+            bareBest = std::min(bareBest, Seconds([&] {
+                                    for (int i = 0; i < perRound; ++i)
+                                        bare.Post(cache);
+                                }));
+        }
+        const double extCall = extBest / perRound, bareCall = bareBest / perRound;
+        const std::string how = cache ? "connection kept" : "connection per call";
+        std::printf("small call (%s, %zu request bytes):\n", how.c_str(), sent.body.size());
+        Figure("bare libcurl POST, per call", bareCall * 1e6, "us");
+        Figure("through soapclientext, per call", extCall * 1e6, "us");
+        Target("extension / bare POST", extCall / bareCall, "x", true, 1.5);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: soap_bench <soapclientext module> [--quick]\n";
+        return 2;
+    }
+    const std::string module = argv[1];
+    const bool quick = argc > 2 && std::string(argv[2]) == "--quick";
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    es::EnsureXercesInitialized();
+
+    MeasureSmallCall(module, quick);
+
+    const std::size_t small = quick ? 10'000 : 100'000, large = quick ? 100'000 : 1'000'000;
+    for (Kind k : {Kind::Ints, Kind::Strings, Kind::Structs}) {
+        const ArrayFigures a = MeasureArrays(k, small, 3);
+        const ArrayFigures b = MeasureArrays(k, large, 2);
+        std::printf("arrays of %s (%zu and %zu items):\n", KindName(k), small, large);
+        const double encA = a.encodeSeconds / double(small) * 1e9,
+                     encB = b.encodeSeconds / double(large) * 1e9;
+        const double decA = a.decodeSeconds / double(small) * 1e9,
+                     decB = b.decodeSeconds / double(large) * 1e9;
+        Figure("encode per item, " + std::to_string(small), encA, "ns");
+        Figure("encode per item, " + std::to_string(large), encB, "ns");
+        Target("encode linearity (per item, large / small)", encB / encA, "x", true, 1.5);
+        Figure("decode per item, " + std::to_string(small), decA, "ns");
+        Figure("decode per item, " + std::to_string(large), decB, "ns");
+        Target("decode linearity (per item, large / small)", decB / decA, "x", true, 1.5);
+        Target("decode throughput, " + std::to_string(large), double(b.responseBytes) / 1e6 /
+               b.decodeSeconds, "MB/s", false, 50);
+        Figure("response size, " + std::to_string(large), double(b.responseBytes) / 1e6, "MB");
+        Target("decode peak heap / response size", double(b.decodePeak) / double(b.responseBytes),
+               "x", true, 5);
+    }
+    std::printf(g_missed ? "%d target(s) missed\n" : "all targets met\n", g_missed);
+    return g_missed ? 1 : 0;
+}
