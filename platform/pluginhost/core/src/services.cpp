@@ -190,10 +190,19 @@ Target* HostServices::OpenTarget(std::u16string_view path, bool attach) {
     auto key = FoldCase(path);
     auto it = targets_.find(key);
     const char* verb = attach ? "AttachTarget " : "OpenTarget ";
-    if (it == targets_.end()) {
+    // A target file written behind the host's back (the plug-in creates and replaces
+    // target files itself) is read again into the same target object.
+    std::error_code ec;
+    auto stamp = std::filesystem::last_write_time(TextPath(path), ec);
+    if (it == targets_.end() || ec || stamp != it->second.stamp) {
         try {
-            auto t = std::make_unique<Target>(Target::Load(TextPath(path)));
-            it = targets_.emplace(key, std::move(t)).first;
+            Target t = Target::Load(TextPath(path));
+            if (it == targets_.end())
+                it = targets_.emplace(key, OpenedTarget{std::make_unique<Target>(std::move(t)), stamp})
+                         .first;
+            else
+                *it->second.target = std::move(t);
+            it->second.stamp = stamp;
         } catch (const std::exception& e) {
             transcript_.Add("host", verb + QuoteText(path) + " -> error " +
                                         QuoteText(kf::rt::Utf8ToUtf16(e.what()).value_or(u"")));
@@ -201,7 +210,14 @@ Target* HostServices::OpenTarget(std::u16string_view path, bool attach) {
         }
     }
     transcript_.Add("host", verb + QuoteText(path));
-    return it->second.get();
+    return it->second.target.get();
+}
+
+void HostServices::Stamp(const Target& target) {
+    std::error_code ec;
+    for (auto& [key, opened] : targets_)
+        if (opened.target.get() == &target)
+            opened.stamp = std::filesystem::last_write_time(target.FileName(), ec);
 }
 
 std::int32_t HostServices::ExecuteCommand(std::int32_t command, std::int32_t number,
@@ -215,6 +231,7 @@ std::int32_t HostServices::ExecuteCommand(std::int32_t command, std::int32_t num
 
 void HostServices::SaveTarget(Target& target) {
     target.Save();
+    Stamp(target);
     transcript_.Add("host", "SaveTarget " + QuoteText(PathText(target.FileName())));
 }
 

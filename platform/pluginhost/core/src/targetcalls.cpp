@@ -44,6 +44,7 @@ bool HostServices::AddLibrary(Target& target, std::u16string_view library, bool 
             std::filesystem::create_directories(path.parent_path());
         target.AddLibrary(path, create);
         target.Save();
+        Stamp(target);
     } catch (const std::exception& e) {
         transcript_.Add("host", line + Error(e));
         return false;
@@ -74,6 +75,7 @@ bool HostServices::SetProperty(Target& target, std::u16string_view name,
     try {
         target.SetProperty(name, std::u16string(value));
         target.Save();
+        Stamp(target);
     } catch (const std::exception& e) {
         transcript_.Add("host", line + Error(e));
         return false;
@@ -97,6 +99,7 @@ bool HostServices::SetAttribute(Target& target, std::u16string_view key,
     try {
         target.SetAttribute(key, std::u16string(value));
         target.Save();
+        Stamp(target);
     } catch (const std::exception& e) {
         transcript_.Add("host", line + Error(e));
         return false;
@@ -110,6 +113,7 @@ bool HostServices::SetLibrarySearchPath(Target& target, std::u16string_view path
     try {
         target.SetLibrarySearchPath(std::u16string(paths));
         target.Save();
+        Stamp(target);
     } catch (const std::exception& e) {
         transcript_.Add("host", line + Error(e));
         return false;

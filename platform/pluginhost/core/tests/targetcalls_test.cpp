@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -70,6 +71,24 @@ TEST_F(TargetCalls, ChangesAreWrittenAtOnceAndRecorded) {
     EXPECT_TRUE(Recorded("host: SetAttribute \"oompath\""));
     EXPECT_TRUE(Recorded("host: GetProperty " + QuoteText(tpath) + " \"liblist\" -> "));
     EXPECT_TRUE(Recorded(" -> none"));
+}
+
+// Generation deletes and recreates a target file itself, then attaches it: the host must
+// not keep serving (and later write back) what it read before.
+TEST_F(TargetCalls, ATargetFileReplacedOnDiskIsReadAgain) {
+    auto tpath = PathText(target->FileName());
+    ASSERT_TRUE(host.SetAttribute(*target, u"oompath", tpath, u"old.oom"));
+    fs::remove(dir / "sales.kft");
+    Target::Create(dir / "sales.kft", u"fresh", u"fresh.kfl").Save();
+    fs::last_write_time(dir / "sales.kft",
+                        fs::last_write_time(dir / "sales.kft") + std::chrono::seconds(2));
+    Target* again = host.OpenTarget(tpath, true);
+    ASSERT_EQ(again, target); // the same object for plug-in objects that hold it
+    EXPECT_EQ(again->GetProperty(u"appname"), u"fresh");
+    EXPECT_EQ(again->GetAttribute(u"oompath"), u"");
+    ASSERT_TRUE(host.SetProperty(*again, u"liblist", u"fresh.kfl;more.kfl"));
+    EXPECT_EQ(host.OpenTarget(tpath, false)->GetProperty(u"liblist"), u"fresh.kfl;more.kfl");
+    EXPECT_EQ(Target::Load(dir / "sales.kft").GetProperty(u"appname"), u"fresh");
 }
 
 TEST_F(TargetCalls, AFailedWriteIsReportedNotSwallowed) {

@@ -125,7 +125,14 @@ public:
 
 private:
     Transcript& transcript_;
-    std::map<std::u16string, std::unique_ptr<Target>> targets_;
+    struct OpenedTarget {
+        std::unique_ptr<Target> target;
+        std::filesystem::file_time_type stamp; // of the file as last read or written
+    };
+    // After the host wrote a target's file: it is current.
+    void Stamp(const Target& target);
+
+    std::map<std::u16string, OpenedTarget> targets_;
     std::map<std::u16string, std::vector<MenuItem>> menus_;
     std::u16string resultList_;
 };
