@@ -41,6 +41,15 @@ std::int32_t ToInt(const std::u16string& w) {
 
 } // namespace
 
+std::string StepText(const Step& step) {
+    std::string text = Utf8(step.args[0]);
+    for (std::size_t i = 1; i < step.args.size(); ++i)
+        text += " " + (step.args[0] == u"wait" && i == 1 ? QuoteText(step.args[i])
+                       : i == 1                          ? Utf8(step.args[i])
+                                                         : QuoteText(step.args[i]));
+    return text;
+}
+
 std::unique_ptr<HostedPlugin> NotImplementedPlugin() {
     return std::make_unique<NotImplemented>();
 }
@@ -71,18 +80,40 @@ void Runner::FlushJournal() {
         transcript_.Add("tool", lines[journalSeen_]);
 }
 
+template <class F> std::int32_t Runner::Guarded(F call) {
+    if (!dialogs_) {
+        auto hr = call();
+        // No windows in this build: say which steps this call would have met, once each.
+        for (const auto& d : dialogQueue_)
+            transcript_.Add("dialog", "no dialogs in this build: step at " + file_ + ":" +
+                                          std::to_string(d.line) + " (" + StepText(d) + ")");
+        dialogQueue_.clear();
+        return hr;
+    }
+    dialogs_->Begin(dialogQueue_, file_);
+    auto hr = call();
+    failures_ += dialogs_->End();
+    return hr;
+}
+
 void Runner::Start() {
-    transcript_.Add("host", "SetSite -> " + Hr(plugin_.SetSite()));
-    transcript_.Add("host", "Initialize -> " + Hr(plugin_.Initialize()));
-    transcript_.Add("host", "GetMainMenu -> " + Hr(plugin_.GetMainMenu()));
-    for (auto name : {u"Target", u"Library", u"KFObject"})
-        transcript_.Add("host", "GetContextMenu " + QuoteText(name) + " -> " +
-                                    Hr(plugin_.GetContextMenu(name)));
+    // Guarded too: a dialog nobody expects is closed instead of hanging the run.
+    auto hr = Guarded([&] { return plugin_.SetSite(); });
+    transcript_.Add("host", "SetSite -> " + Hr(hr));
+    hr = Guarded([&] { return plugin_.Initialize(); });
+    transcript_.Add("host", "Initialize -> " + Hr(hr));
+    hr = Guarded([&] { return plugin_.GetMainMenu(); });
+    transcript_.Add("host", "GetMainMenu -> " + Hr(hr));
+    for (auto name : {u"Target", u"Library", u"KFObject"}) {
+        hr = Guarded([&] { return plugin_.GetContextMenu(name); });
+        transcript_.Add("host", "GetContextMenu " + QuoteText(name) + " -> " + Hr(hr));
+    }
     FlushJournal();
 }
 
 void Runner::Stop() {
-    transcript_.Add("host", "Terminate -> " + Hr(plugin_.Terminate()));
+    auto hr = Guarded([&] { return plugin_.Terminate(); });
+    transcript_.Add("host", "Terminate -> " + Hr(hr));
     host_.FreeMenus();
     transcript_.Add("host", "Release");
     FlushJournal();
@@ -93,12 +124,14 @@ void Runner::Do(const Step& s, const std::string& file) {
     auto where = file + ":" + std::to_string(s.line);
     if (s.verb == "command") {
         std::u16string location = a.size() > 1 ? a[1] : u"";
-        transcript_.Add("host", "InvokeCommand " + Utf8(a[0]) + " " + QuoteText(location) + " -> " +
-                                    Hr(plugin_.InvokeCommand(ToInt(a[0]), location)));
+        auto hr = Guarded([&] { return plugin_.InvokeCommand(ToInt(a[0]), location); });
+        transcript_.Add("host",
+                        "InvokeCommand " + Utf8(a[0]) + " " + QuoteText(location) + " -> " + Hr(hr));
     } else if (s.verb == "state") {
         auto id = MenuId(a[0]);
         std::uint8_t state = 0;
-        auto hr = plugin_.QueryCommandState(id.empty() ? a[0] : id, ToInt(a[1]), state);
+        auto hr = Guarded(
+            [&] { return plugin_.QueryCommandState(id.empty() ? a[0] : id, ToInt(a[1]), state); });
         transcript_.Add("host", "QueryCommandState " + Utf8(a[0]) + " " + Utf8(a[1]) + " -> " +
                                     Hr(hr) + " state=" + std::to_string(state));
     } else if (s.verb == "menu") {
@@ -106,7 +139,7 @@ void Runner::Do(const Step& s, const std::string& file) {
             host_.DumpMenus(MenuId(u"main"));
             host_.DumpMenus(MenuId(u"repository"));
         } else {
-            auto hr = plugin_.GetContextMenu(a[0]);
+            auto hr = Guarded([&] { return plugin_.GetContextMenu(a[0]); });
             transcript_.Add("host", "GetContextMenu " + QuoteText(a[0]) + " -> " + Hr(hr));
             static const std::pair<std::u16string_view, std::u16string_view> kinds[] = {
                 {u"Target", u"target"}, {u"Library", u"library"}, {u"KFObject", u"object"}};
@@ -115,14 +148,15 @@ void Runner::Do(const Step& s, const std::string& file) {
                     host_.DumpMenus(MenuId(menu));
         }
     } else if (s.verb == "notify") {
-        transcript_.Add("host", "Notify " + Utf8(a[0]) + " " + QuoteText(a[1]) + " -> " +
-                                    Hr(plugin_.Notify(ToInt(a[0]), a[1])));
+        auto hr = Guarded([&] { return plugin_.Notify(ToInt(a[0]), a[1]); });
+        transcript_.Add("host", "Notify " + Utf8(a[0]) + " " + QuoteText(a[1]) + " -> " + Hr(hr));
     } else if (s.verb == "call") {
         std::vector<std::u16string> args(a.begin() + 1, a.end());
         std::string text = Utf8(a[0]);
         for (const auto& arg : args)
             text += " " + QuoteText(arg);
-        transcript_.Add("host", text + " -> " + Hr(plugin_.Call(a[0], args)));
+        auto hr = Guarded([&] { return plugin_.Call(a[0], args); });
+        transcript_.Add("host", text + " -> " + Hr(hr));
     } else if (s.verb == "fixture" || s.verb == "fixture-reset") {
         std::ofstream out(toolFixture_, std::ios::binary | (s.verb == "fixture" ? std::ios::app
                                                                                 : std::ios::trunc));
@@ -167,6 +201,7 @@ void Runner::Do(const Step& s, const std::string& file) {
 
 int Runner::Run(const std::vector<Step>& steps, const std::string& file) {
     failures_ = 0;
+    file_ = file;
     Start();
     for (const auto& s : steps)
         Do(s, file);
@@ -174,7 +209,7 @@ int Runner::Run(const std::vector<Step>& steps, const std::string& file) {
     for (const auto& d : dialogQueue_) {
         ++failures_;
         transcript_.Add("dialog", "not shown: step at " + file + ":" + std::to_string(d.line) +
-                                      " (" + Utf8(d.args[0]) + ")");
+                                      " (" + StepText(d) + ")");
     }
     dialogQueue_.clear();
     return failures_;

@@ -77,7 +77,7 @@ const std::map<std::string, Form>& Forms() {
         {"fixture-reset", {0, 0, "fixture-reset"}},
         {"host", {1, 4, "host <host fixture line>"}},
         {"setting", {3, 3, "setting dword|string <name> <value>"}},
-        {"dialog", {1, 3, "dialog <action> ..."}},
+        {"dialog", {1, 8, "dialog <action> ..."}},
         {"expect", {1, 1, "expect <text>"}},
         {"expect-not", {1, 1, "expect-not <text>"}},
         {"journal", {0, 0, "journal"}},
@@ -87,7 +87,7 @@ const std::map<std::string, Form>& Forms() {
 
 const std::map<std::string, Form>& DialogForms() {
     static const std::map<std::string, Form> forms = {
-        {"wait", {1, 1, "dialog wait <title>"}},
+        {"wait", {1, 2, "dialog wait <title> [<seconds>]"}},
         {"set", {2, 2, "dialog set <control id> <text>"}},
         {"choose", {2, 2, "dialog choose <control id> <entry text>"}},
         {"check", {2, 2, "dialog check <control id> <item path>"}},
@@ -108,6 +108,19 @@ bool IsNumber(const std::u16string& w) {
         if (w[i] < u'0' || w[i] > u'9')
             return false;
     return true;
+}
+
+bool WaitSeconds(const std::u16string& w) {
+    if (!IsNumber(w) || w[0] == u'-' || w.size() > 4)
+        return false;
+    return w.find_first_not_of(u'0') != std::u16string::npos;
+}
+
+// "Root/Child/Leaf": no empty text.
+bool ValidPath(const std::u16string& path) {
+    if (path.empty() || path.front() == u'/' || path.back() == u'/')
+        return false;
+    return path.find(u"//") == std::u16string::npos;
 }
 
 } // namespace
@@ -151,6 +164,10 @@ std::vector<Step> ParseScenario(std::string_view text, const std::string& file) 
                 throw ScenarioError(file, number, std::string("expected: ") + d->second.usage);
             if (action != "wait" && action != "record" && !IsNumber(s.args[1]))
                 throw ScenarioError(file, number, "a control id is a number");
+            if (action == "wait" && s.args.size() == 3 && !WaitSeconds(s.args[2]))
+                throw ScenarioError(file, number, "a wait takes 1 to 9999 seconds");
+            if ((action == "check" || action == "uncheck") && !ValidPath(s.args[2]))
+                throw ScenarioError(file, number, "an item path is texts separated by '/'");
         }
         if ((s.verb == "command" || s.verb == "notify") && !IsNumber(s.args[0]))
             throw ScenarioError(file, number,

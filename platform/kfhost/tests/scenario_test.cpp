@@ -32,6 +32,14 @@ TEST(Scenario, MalformedLinesNameTheFileAndLine) {
         {"dialog fly\n", "s:1: unknown dialog step 'fly'"},
         {"dialog press OK\n", "s:1: a control id is a number"},
         {"dialog set 20007\n", "s:1: expected: dialog set <control id> <text>"},
+        {"dialog wait T 0\n", "s:1: a wait takes 1 to 9999 seconds"},
+        {"dialog wait T -5\n", "s:1: a wait takes 1 to 9999 seconds"},
+        {"dialog wait T 10000\n", "s:1: a wait takes 1 to 9999 seconds"},
+        {"dialog wait T 1 2\n", "s:1: expected: dialog wait <title> [<seconds>]"},
+        {"dialog check 20005 Root//Leaf\n", "s:1: an item path is texts separated by '/'"},
+        {"dialog uncheck 20005 /Root\n", "s:1: an item path is texts separated by '/'"},
+        {"dialog check 20005 \"\"\n", "s:1: an item path is texts separated by '/'"},
+        {"dialog record 1\n", "s:1: expected: dialog record"},
         {"state main\n", "s:1: expected: state <menu> <number>"},
         {"setting long AutoSync 1\n", "s:1: expected: setting dword|string"},
         {"setting dword AutoSync yes\n", "s:1: a dword setting takes a number"},
@@ -48,18 +56,20 @@ TEST(Scenario, MalformedLinesNameTheFileAndLine) {
     }
 }
 
-TEST(Runner, StartsStopsAndReportsUnusedDialogStepsAndFailedExpectations) {
+TEST(Runner, StartsStopsAndReportsDialogStepsWithoutDialogsAndFailedExpectations) {
     pluginhost::Transcript t;
     pluginhost::HostServices host(t);
     auto plugin = NotImplementedPlugin();
     std::vector<std::string> journal = {"Plugout.Version get() -> \"10.1.0.1056\""};
     Runner runner(host, t, *plugin, {}, [&] { return journal; });
-    auto steps = ParseScenario("command 30011\n"
-                               "dialog wait \"Plug-in Options\"\n"
+    auto steps = ParseScenario("dialog wait \"Plug-in Options\"\n"
+                               "command 30011\n"
                                "expect \"InvokeCommand 30011\"\n"
                                "expect \"never there\"\n",
                                "s");
-    EXPECT_EQ(runner.Run(steps, "s"), 2);
+    // Without a dialog driver the steps are reported after the call they were queued for,
+    // and are no failure: the in-memory build has no windows.
+    EXPECT_EQ(runner.Run(steps, "s"), 1);
     std::vector<std::string> want = {
         "host: SetSite -> 0x80004001",
         "host: Initialize -> 0x80004001",
@@ -68,15 +78,58 @@ TEST(Runner, StartsStopsAndReportsUnusedDialogStepsAndFailedExpectations) {
         "host: GetContextMenu \"Library\" -> 0x80004001",
         "host: GetContextMenu \"KFObject\" -> 0x80004001",
         "tool: Plugout.Version get() -> \"10.1.0.1056\"",
+        "dialog: no dialogs in this build: step at s:1 (wait \"Plug-in Options\")",
         "host: InvokeCommand 30011 \"\" -> 0x80004001",
         "expect: FAILED at s:4: expect \"never there\"",
         "host: Terminate -> 0x80004001",
         "host: FreeMenus 0",
         "host: Release",
-        "dialog: not shown: step at s:2 (wait)",
     };
     EXPECT_EQ(t.Lines(), want);
     EXPECT_EQ(MenuId(u"library"), u"{4D7E0104-AE48-48AC-AEDF-B84887CE5CE8}");
+}
+
+// Plays the queued steps up to a `set`, which it leaves queued; a press of 99 fails.
+class FakeDriver final : public DialogDriver {
+public:
+    void Begin(std::deque<Step>& queue, const std::string& file) override {
+        ++calls;
+        failed = 0;
+        while (!queue.empty() && queue.front().args[0] != u"set") {
+            played.push_back(file + ":" + std::to_string(queue.front().line) + " " +
+                             StepText(queue.front()));
+            failed += queue.front().args.size() > 1 && queue.front().args[1] == u"99";
+            queue.pop_front();
+        }
+    }
+    int End() override { return failed; }
+    int calls = 0, failed = 0;
+    std::vector<std::string> played;
+};
+
+TEST(Runner, HandsQueuedDialogStepsToTheDriverAroundEveryPluginCall) {
+    pluginhost::Transcript t;
+    pluginhost::HostServices host(t);
+    auto plugin = NotImplementedPlugin();
+    Runner runner(host, t, *plugin, {}, {});
+    FakeDriver driver;
+    runner.SetDialogDriver(&driver);
+    auto steps = ParseScenario("dialog wait \"Plug-in Options\" 3\n"
+                               "dialog check 20005 \"Root/A b\"\n"
+                               "command 30012\n"
+                               "dialog press 99\n"
+                               "call CodeGeneration\n"
+                               "dialog record\n"
+                               "dialog set 20007 x\n",
+                               "s");
+    // The record step goes to Terminate; the set step is never played.
+    EXPECT_EQ(runner.Run(steps, "s"), 2);
+    EXPECT_EQ(driver.played, (std::vector<std::string>{"s:1 wait \"Plug-in Options\" \"3\"",
+                                                       "s:2 check 20005 \"Root/A b\"",
+                                                       "s:4 press 99", "s:6 record"}));
+    // SetSite, Initialize, four menu requests, command, call, Terminate.
+    EXPECT_EQ(driver.calls, 9);
+    EXPECT_EQ(t.Lines().back(), "dialog: not shown: step at s:7 (set 20007 \"x\")");
 }
 
 } // namespace

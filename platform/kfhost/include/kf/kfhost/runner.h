@@ -40,6 +40,22 @@ public:
 // Answers E_NOTIMPL to everything: the plug-in until its service logic exists.
 std::unique_ptr<HostedPlugin> NotImplementedPlugin();
 
+// Plays queued dialog steps against the modal dialogs that one plug-in call opens. The
+// Windows build drives real windows; without a driver the steps are only reported.
+class DialogDriver {
+public:
+    virtual ~DialogDriver() = default;
+    // Around every plug-in call. The driver takes steps from the front of `queue` as it
+    // plays them; what it leaves stays queued for the next call. `file` names the scenario
+    // in failure lines.
+    virtual void Begin(std::deque<Step>& queue, const std::string& file) = 0;
+    // The number of steps that failed since Begin.
+    virtual int End() = 0;
+};
+
+// A dialog step as the transcript names it: `wait "Plug-in Options"`, `press 1`.
+std::string StepText(const Step& step);
+
 // Menu ids of the IDE: main, repository, target, library, script object.
 std::u16string MenuId(std::u16string_view name); // empty for an unknown name
 
@@ -49,7 +65,10 @@ public:
            std::filesystem::path toolFixture,
            std::function<std::vector<std::string>()> toolJournal);
 
-    // Start, steps, stop; the number of failed expectations and unhandled dialog steps.
+    // Null: no dialogs (the in-memory build); queued dialog steps are reported, not played.
+    void SetDialogDriver(DialogDriver* driver) { dialogs_ = driver; }
+
+    // Start, steps, stop; the number of failed expectations and dialog steps.
     int Run(const std::vector<Step>& steps, const std::string& file);
 
 private:
@@ -57,6 +76,8 @@ private:
     void Stop();
     void Do(const Step& step, const std::string& file);
     void FlushJournal();
+    // Every call into the plug-in goes through here, so queued dialog steps meet its dialogs.
+    template <class F> std::int32_t Guarded(F call);
 
     pluginhost::HostServices& host_;
     pluginhost::Transcript& transcript_;
@@ -65,6 +86,8 @@ private:
     std::function<std::vector<std::string>()> toolJournal_;
     std::size_t journalSeen_ = 0;
     std::deque<Step> dialogQueue_;
+    DialogDriver* dialogs_ = nullptr;
+    std::string file_;
     int failures_ = 0;
 };
 
