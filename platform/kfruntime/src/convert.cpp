@@ -143,6 +143,17 @@ std::optional<Value> LiteralValue(const Token& t) {
       if (t.kind == TokenKind::Time) return Value::Of(ValueType::Time, time);
       return Value::Of(ValueType::DateTime, DateTime{date, time});
     }
+    case TokenKind::Blob: {
+      Blob bytes;
+      if (text.size() % 2 != 0) return std::nullopt;
+      for (std::size_t i = 2; i < text.size(); i += 2) {
+        unsigned byte = 0;
+        auto [p, ec] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
+        if (ec != std::errc() || p != text.data() + i + 2) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(byte));
+      }
+      return Value::Of(ValueType::Blob, std::move(bytes));
+    }
     default: return std::nullopt;
   }
 }

@@ -10,6 +10,7 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 bool NameStart(char16_t c) { return IsLetter(c) || c == u'_' || c == u'$' || c == u'#' || c == u'%'; }
 bool NamePart(char16_t c) { return NameStart(c) || IsDigit(c) || c == u'-'; }
+bool IsHexDigit(char16_t c) { return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 // Length of a run of digits at `i`.
 std::size_t Digits(std::u16string_view s, std::size_t i) {
@@ -86,6 +87,13 @@ std::vector<Token> ScanLine(std::u16string_view s, const std::string& file, int 
       }
       if (!closed) throw Error(file, lineNumber, "unterminated string");
       t.kind = TokenKind::String;
+      i = j;
+    } else if (c == u'0' && i + 1 < s.size() && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+      // Scripts have no other way to make blob test data.
+      std::size_t j = i + 2;
+      while (j < s.size() && (IsHexDigit(s[j]) || NamePart(s[j]))) ++j;
+      t.kind = TokenKind::Blob;
+      t.text = s.substr(i, j - i);
       i = j;
     } else if (std::size_t n = DateAt(s, i); n != 0) {
       t.kind = TokenKind::Date;

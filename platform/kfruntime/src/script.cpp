@@ -24,7 +24,8 @@ bool IsLiteral(const Token& t) {
     case TokenKind::String:
     case TokenKind::Date:
     case TokenKind::Time:
-    case TokenKind::DateTime: return true;
+    case TokenKind::DateTime:
+    case TokenKind::Blob: return true;
     case TokenKind::Name: return t.IsWord(u"true") || t.IsWord(u"false");
     default: return false;
   }

@@ -53,6 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "-5 65535 0 9223372036854775807 0.1 0.0025 1234567890123456789012345678.5 it's "
                    "true 2024-02-29 23:59:59.5 1999-12-31 00:00:00 null\n",
                    ""},
+        ScriptCase{"BlobLiterals", "blob b = 0x00fF41\nblob e = 0x\nblob a[]\na[2] = 0X7f\nprint b, e, a\n",
+                   "blob{00ff41} blob{} {blob{}, blob{7f}}\n", ""},
         ScriptCase{"ArraysBoundedAndGrowing",
                    "long b[3]\nb[3] = 30\nlong m[2, 2]\nm[2, 1] = 21\nstring g[]\ng[3] = \"c\"\n"
                    "long w[-1 to 1]\nw[-1] = 7\nprint b, m, g, w\nlong c[]\nc = b\nc[1] = 1\nprint b, c\n",
@@ -127,6 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"TryWithoutEnd", "try\nprint 1\n", "", "test.kfs:1: 'try' without 'end try'"},
         ScriptCase{"CatchWithoutTry", "print 1\ncatch (runtimeerror e)\n", "", "test.kfs:2: 'catch' without 'try'"},
         ScriptCase{"BadDate", "date d = 2023-02-29\n", "", "test.kfs:1: invalid value 2023-02-29"},
+        ScriptCase{"BadBlobOddDigits", "blob b = 0xabc\n", "", "test.kfs:1: invalid value 0xabc"},
+        ScriptCase{"BadBlobNotHex", "blob b = 0x0g\n", "", "test.kfs:1: invalid value 0x0g"},
         ScriptCase{"NoEffect", "long a\na\n", "", "test.kfs:2: expected '=' or a function call"},
         ScriptCase{"UnknownField", "s_point p\np = create s_point\nprint p.z\n", "",
                    "test.kfs:3: class s_point has no variable z"}),

@@ -16,6 +16,7 @@ enum class TokenKind {
   Date,      // yyyy-mm-dd
   Time,      // hh:mm:ss[.fff]
   DateTime,  // a date, a blank and a time
+  Blob,      // 0x and hex digits, two per byte
   Punct,     // any other single character
   End,
 };
