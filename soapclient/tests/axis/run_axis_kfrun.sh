@@ -41,7 +41,7 @@ port=$(cat "$work/port")
 sed -e "s|@SERVICES@|http://127.0.0.1:$port/axis/services|g" "$script" >"$work/$(basename "$script")"
 
 rc=0
-(cd "$work" && "$@" "$work/$(basename "$script")") 7>&- >"$work/out" 2>"$work/err" || rc=$?
+"$@" "$work/$(basename "$script")" 7>&- >"$work/out" 2>"$work/err" || rc=$?
 tr -d '\r' <"$work/out" >"$work/out.lf"
 if [ "$rc" -ne 0 ]; then
   echo "kfrun ended with $rc" >&2
