@@ -1,19 +1,23 @@
 #include "kf/easysoap/responseparser.h"
 
-#include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
-#include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/EntityResolver.hpp>
-#include <xercesc/sax/HandlerBase.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLUni.hpp>
 
-#include <map>
+#include <memory>
 #include <mutex>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "kf/easysoap/soapexception.h"
 #include "kf/easysoap/xmlcomposer.h"
@@ -25,23 +29,26 @@ namespace x = XERCES_CPP_NAMESPACE;
 namespace {
 
 constexpr int kMaxDepth = 200;
-constexpr std::size_t kMaxNodes = 1'000'000;
+// Elements of the decoded tree, href copies included: room for arrays of a million
+// structures, a bound on what references can multiply.
+constexpr std::size_t kMaxNodes = 8'000'000;
 constexpr const char* kXsi1999Ns = "http://www.w3.org/1999/XMLSchema-instance";
 constexpr const char* kXmlnsNs = "http://www.w3.org/2000/xmlns/";
+constexpr const char* kXmlNs = "http://www.w3.org/XML/1998/namespace";
 
-std::string Utf8(const XMLCh* text) {
-    std::string out;
-    if (!text)
-        return out;
-    for (const XMLCh* p = text; *p; ++p) {
+void AppendUtf8(std::string& out, const XMLCh* text, std::size_t length) {
+    const XMLCh* end = text + length;
+    for (const XMLCh* p = text; p < end; ++p) {
         std::uint32_t c = static_cast<std::uint16_t>(*p);
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && p + 1 < end && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint16_t>(p[1]) - 0xDC00);
             ++p;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
+        if (c < 0x800) {
             out += static_cast<char>(0xC0 | (c >> 6));
             out += static_cast<char>(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
@@ -55,12 +62,20 @@ std::string Utf8(const XMLCh* text) {
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
 }
 
-std::string LocalName(const x::DOMNode* n) {
-    const XMLCh* local = n->getLocalName();
-    return Utf8(local ? local : n->getNodeName());
+std::size_t Length(const XMLCh* text) {
+    std::size_t n = 0;
+    while (text && text[n])
+        ++n;
+    return n;
+}
+
+std::string Utf8(const XMLCh* text) {
+    std::string out;
+    if (text)
+        AppendUtf8(out, text, Length(text));
+    return out;
 }
 
 std::string Trim(std::string s) {
@@ -71,28 +86,25 @@ std::string Trim(std::string s) {
     return s.substr(first, last - first + 1);
 }
 
-const x::DOMElement* FirstChildElement(const x::DOMNode* n) {
-    for (const x::DOMNode* c = n->getFirstChild(); c; c = c->getNextSibling()) {
-        if (c->getNodeType() == x::DOMNode::ELEMENT_NODE)
-            return static_cast<const x::DOMElement*>(c);
-    }
-    return nullptr;
-}
-
-const x::DOMElement* ChildByLocalName(const x::DOMNode* n, std::string_view name) {
-    for (const x::DOMNode* c = n->getFirstChild(); c; c = c->getNextSibling()) {
-        if (c->getNodeType() == x::DOMNode::ELEMENT_NODE && LocalName(c) == name) {
-            return static_cast<const x::DOMElement*>(c);
+bool IsNil(const SOAPParameter& p) {
+    if (p.GetAttributes().empty())
+        return false;
+    for (const char* ns : {kXsiNs, kXsi1999Ns}) {
+        for (const char* name : {"nil", "null"}) {
+            const SOAPQName* v = p.GetAttribute(SOAPQName(name, ns));
+            if (v && v->ns.empty() && (v->name == "true" || v->name == "1"))
+                return true;
         }
     }
-    return nullptr;
+    return false;
 }
 
-class ThrowingErrors : public x::HandlerBase {
+class ThrowingErrors : public x::ErrorHandler {
 public:
     void error(const x::SAXParseException& e) override { throw e; }
     void fatalError(const x::SAXParseException& e) override { throw e; }
     void warning(const x::SAXParseException&) override {}
+    void resetErrors() override {}
 };
 
 // External entities are never fetched.
@@ -103,103 +115,193 @@ public:
     }
 };
 
-class TreeBuilder {
-public:
-    explicit TreeBuilder(const x::DOMElement* body) { IndexIds(body); }
+const SOAPQName kHref("href");
 
-    void Fill(SOAPParameter& p, const x::DOMElement* e, int depth) {
+// Builds the parameter tree while Xerces-C reads the text, so no document is held beside
+// it: the first element of the Body becomes the method, later Body elements are kept only
+// as targets of href="#id" references, which are resolved once the text is read.
+class TreeBuilder : public x::DefaultHandler {
+public:
+    void startElement(const XMLCh* uri, const XMLCh* localname, const XMLCh*,
+                      const x::Attributes& attrs) override {
+        const int depth = static_cast<int>(open_.size());
+        if (depth == 0) {
+            if (Utf8(localname) != "Envelope" || Ns(uri) != kSoapEnvNs)
+                throw SOAPException("Invalid response: not a SOAP 1.1 envelope");
+        } else if (depth == 1 && !inBody_ && !bodySeen_ && Utf8(localname) == "Body") {
+            inBody_ = bodySeen_ = true;
+            bodyDepth_ = 1;
+        } else if (inBody_) {
+            StartBodyElement(uri, localname, attrs, depth - bodyDepth_ - 1);
+            return;
+        }
+        open_.push_back({nullptr, {}});
+    }
+
+    void endElement(const XMLCh*, const XMLCh*, const XMLCh*) override {
+        Open& e = open_.back();
+        if (e.param) {
+            SOAPParameter& p = *e.param;
+            if (IsNil(p)) {
+                p.SetNull(true);
+            } else if (p.GetArray().empty()) {
+                p.SetValue(e.text);
+            } else {
+                p.SetIsStruct();
+            }
+        }
+        if (faultChild_ && static_cast<int>(open_.size()) - bodyDepth_ - 2 == faultDepth_ + 1) {
+            faultChild_ = nullptr;
+        }
+        if (e.param)
+            reuse_[open_.size() - 1] = std::move(e.text);
+        open_.pop_back();
+        if (inBody_ && static_cast<int>(open_.size()) == bodyDepth_)
+            inBody_ = false;
+    }
+
+    void characters(const XMLCh* chars, const XMLSize_t length) override {
+        if (faultChild_)
+            AppendUtf8(*faultChild_, chars, length);
+        if (!open_.empty() && open_.back().param)
+            AppendUtf8(open_.back().text, chars, length);
+    }
+
+    void startPrefixMapping(const XMLCh* prefix, const XMLCh* uri) override {
+        prefixes_.emplace_back(prefix ? std::u16string(prefix) : std::u16string(), Utf8(uri));
+    }
+    void endPrefixMapping(const XMLCh* prefix) override {
+        const std::u16string p = prefix ? prefix : u"";
+        for (auto it = prefixes_.rbegin(); it != prefixes_.rend(); ++it) {
+            if (it->first == p) {
+                prefixes_.erase(std::next(it).base());
+                break;
+            }
+        }
+    }
+
+    void startDTD(const XMLCh*, const XMLCh*, const XMLCh*) override {
+        throw SOAPException("Invalid response: DOCTYPE is not allowed");
+    }
+
+    SOAPResponse Finish() {
+        if (!bodySeen_)
+            throw SOAPException("Invalid response: the envelope has no Body");
+        if (fault_)
+            throw SOAPFaultException(FormatFaultMessage(Trim(faultText_[0]),
+                                                        Trim(faultText_[1]),
+                                                        Trim(faultText_[2])));
+        if (!method_)
+            return SOAPResponse();
+        if (hrefs_ > 0)
+            Resolve(*method_, 0);
+        return SOAPResponse(std::move(*method_));
+    }
+
+private:
+    struct Open {
+        SOAPParameter* param; // none outside the Body's elements and inside a fault
+        std::string text;
+    };
+
+    void StartBodyElement(const XMLCh* uri, const XMLCh* localname, const x::Attributes& attrs,
+                          int depth) {
         if (depth > kMaxDepth)
             throw SOAPException("Invalid response: elements nested too deeply");
         if (++nodes_ > kMaxNodes)
             throw SOAPException("Invalid response: too many elements");
-        const x::DOMElement* content = e;
-        const std::string href = Utf8(e->getAttribute(u"href"));
-        if (!href.empty() && href[0] == '#') {
-            auto it = ids_.find(href.substr(1));
-            if (it == ids_.end()) {
-                throw SOAPException("Invalid response: no element with id '" + href.substr(1) +
-                                    "'");
+        std::string local = Utf8(localname);
+        if (faultDepth_ >= 0) {
+            // The fault's code, string and detail are texts of its children.
+            if (depth == faultDepth_ + 1 && !faultChild_) {
+                static const char* const names[] = {"faultcode", "faultstring", "detail"};
+                for (int i = 0; i < 3; ++i) {
+                    if (local == names[i] && !faultSeen_[i]) {
+                        faultSeen_[i] = true;
+                        faultChild_ = &faultText_[i];
+                    }
+                }
             }
-            content = it->second;
+            open_.push_back({nullptr, {}});
+            return;
         }
-        if (!path_.insert(content).second) {
-            throw SOAPException("Invalid response: circular href reference");
-        }
-        CopyAttributes(p, e);
-        if (content != e)
-            CopyAttributes(p, content);
-        std::string text;
-        bool hasChildren = false;
-        for (const x::DOMNode* c = content->getFirstChild(); c; c = c->getNextSibling()) {
-            const auto type = c->getNodeType();
-            if (type == x::DOMNode::ELEMENT_NODE) {
-                hasChildren = true;
-                SOAPParameter& child = p.AddParameter(LocalName(c));
-                child.SetName(LocalName(c), Utf8(c->getNamespaceURI()));
-                Fill(child, static_cast<const x::DOMElement*>(c), depth + 1);
-            } else if (type == x::DOMNode::TEXT_NODE || type == x::DOMNode::CDATA_SECTION_NODE) {
-                text += Utf8(c->getNodeValue());
+        SOAPParameter* p = nullptr;
+        if (depth == 0) {
+            if (!firstSeen_) {
+                firstSeen_ = true;
+                if (local == "Fault" && Ns(uri) == kSoapEnvNs) {
+                    fault_ = true;
+                    faultDepth_ = 0;
+                    open_.push_back({nullptr, {}});
+                    return;
+                }
+                method_ = std::make_unique<SOAPParameter>(local, Ns(uri));
+                p = method_.get();
+            } else {
+                others_.push_back(std::make_unique<SOAPParameter>(local, Ns(uri)));
+                p = others_.back().get();
             }
-        }
-        path_.erase(content);
-        if (IsNil(p)) {
-            p.SetNull(true);
-        } else if (!hasChildren) {
-            p.SetValue(text);
         } else {
-            p.SetIsStruct();
-        }
-    }
-
-private:
-    void IndexIds(const x::DOMNode* n) {
-        // Iterative, so deep nesting cannot exhaust the stack.
-        std::vector<const x::DOMNode*> stack{n};
-        while (!stack.empty()) {
-            const x::DOMNode* cur = stack.back();
-            stack.pop_back();
-            if (cur->getNodeType() == x::DOMNode::ELEMENT_NODE) {
-                const auto* e = static_cast<const x::DOMElement*>(cur);
-                const std::string id = Utf8(e->getAttribute(u"id"));
-                if (!id.empty())
-                    ids_.emplace(id, e);
-            }
-            for (const x::DOMNode* c = cur->getFirstChild(); c; c = c->getNextSibling()) {
-                stack.push_back(c);
+            SOAPParameter* parent = open_.back().param;
+            if (parent) {
+                p = &parent->AddParameter(local);
+                p->SetName(local, Ns(uri));
             }
         }
+        if (p)
+            CopyAttributes(*p, attrs);
+        while (reuse_.size() <= open_.size())
+            reuse_.emplace_back();
+        open_.push_back({p, std::move(reuse_[open_.size()])});
+        open_.back().text.clear();
     }
 
-    static bool IsNil(const SOAPParameter& p) {
-        for (const char* ns : {kXsiNs, kXsi1999Ns}) {
-            for (const char* name : {"nil", "null"}) {
-                const SOAPQName* v = p.GetAttribute(SOAPQName(name, ns));
-                if (v && v->ns.empty() && (v->name == "true" || v->name == "1"))
-                    return true;
-            }
+    // The namespace text of a URI; Xerces-C hands out the same pointer for the same URI.
+    const std::string& Ns(const XMLCh* uri) {
+        if (uri == lastUri_)
+            return lastNs_;
+        lastUri_ = uri;
+        lastNs_ = Utf8(uri);
+        return lastNs_;
+    }
+
+    const std::string* LookupPrefix(std::u16string_view prefix) const {
+        for (auto it = prefixes_.rbegin(); it != prefixes_.rend(); ++it) {
+            if (it->first == prefix)
+                return &it->second;
         }
-        return false;
+        return nullptr;
     }
 
-    static void CopyAttributes(SOAPParameter& p, const x::DOMElement* e) {
-        const x::DOMNamedNodeMap* attrs = e->getAttributes();
-        for (XMLSize_t i = 0; attrs && i < attrs->getLength(); ++i) {
-            const x::DOMNode* a = attrs->item(i);
-            const std::string ns = Utf8(a->getNamespaceURI());
-            const std::string local = LocalName(a);
-            if (ns == kXmlnsNs || (ns.empty() && (local == "href" || local == "id")))
+    void CopyAttributes(SOAPParameter& p, const x::Attributes& attrs) {
+        const XMLSize_t n = attrs.getLength();
+        for (XMLSize_t i = 0; i < n; ++i) {
+            const XMLCh* uri = attrs.getURI(i);
+            const XMLCh* localname = attrs.getLocalName(i);
+            const std::string ns = Utf8(uri);
+            const std::string local = Utf8(localname);
+            if (ns == kXmlnsNs)
                 continue;
-            const std::string value = Utf8(a->getNodeValue());
+            const std::string value = Utf8(attrs.getValue(i));
+            if (ns.empty() && local == "id") {
+                ids_.emplace(value, &p);
+                continue;
+            }
+            if (ns.empty() && local == "href") {
+                // Kept until the references are resolved.
+                p.AddAttribute(kHref).Set(value);
+                ++hrefs_;
+                continue;
+            }
             SOAPQName& slot = p.AddAttribute(SOAPQName(local, ns));
             // Values of the form prefix:name are resolved, so xsi:type and arrayType compare by
             // namespace; other texts stay as they are.
             const std::size_t colon = value.find(':');
             if (colon != std::string::npos && colon > 0) {
-                std::u16string prefix(value.begin(), value.begin() + static_cast<long>(colon));
-                const XMLCh* uri =
-                    e->lookupNamespaceURI(reinterpret_cast<const XMLCh*>(prefix.c_str()));
-                if (uri) {
-                    slot.Set(value.substr(colon + 1), Utf8(uri));
+                const std::u16string prefix(value.begin(), value.begin() + static_cast<long>(colon));
+                const std::string* bound = prefix == u"xml" ? nullptr : LookupPrefix(prefix);
+                if (bound || prefix == u"xml") {
+                    slot.Set(value.substr(colon + 1), bound ? *bound : std::string(kXmlNs));
                     continue;
                 }
             }
@@ -207,41 +309,75 @@ private:
         }
     }
 
-    std::map<std::string, const x::DOMElement*> ids_;
-    std::set<const x::DOMElement*> path_;
-    std::size_t nodes_ = 0;
+    static std::size_t CountNodes(const SOAPParameter& p) {
+        std::size_t n = 1;
+        for (const auto& c : p.GetArray())
+            n += CountNodes(*c);
+        return n;
+    }
+
+    // Replaces every href="#id" by the content of the element of that id, recursively.
+    void Resolve(SOAPParameter& p, int depth) {
+        if (depth > kMaxDepth)
+            throw SOAPException("Invalid response: elements nested too deeply");
+        const SOAPParameter* content = &p;
+        if (const SOAPQName* href = p.GetAttribute(kHref)) {
+            const std::string ref = href->name;
+            p.RemoveAttribute(kHref);
+            if (!ref.empty() && ref[0] == '#') {
+                auto it = ids_.find(ref.substr(1));
+                if (it == ids_.end()) {
+                    throw SOAPException("Invalid response: no element with id '" + ref.substr(1) +
+                                        "'");
+                }
+                content = it->second;
+            }
+        }
+        if (!path_.insert(content).second)
+            throw SOAPException("Invalid response: circular href reference");
+        if (content != &p) {
+            for (const auto& [name, value] : content->GetAttributes()) {
+                if (!(name == kHref))
+                    p.AddAttribute(name) = value;
+            }
+            p.ClearChildren();
+            if (IsNil(p)) {
+                p.SetNull(true);
+            } else if (content->GetArray().empty()) {
+                p.SetValue(content->GetString());
+            } else {
+                for (const auto& c : content->GetArray()) {
+                    nodes_ += CountNodes(*c);
+                    if (nodes_ > kMaxNodes)
+                        throw SOAPException("Invalid response: too many elements");
+                    p.GetArray().push_back(std::make_unique<SOAPParameter>(*c));
+                }
+                p.SetIsStruct();
+            }
+        }
+        for (auto& c : p.GetArray())
+            Resolve(*c, depth + 1);
+        path_.erase(content);
+    }
+
+    std::vector<Open> open_;
+    std::vector<std::string> reuse_; // text buffers, one per depth, kept between elements
+    std::vector<std::pair<std::u16string, std::string>> prefixes_;
+    bool inBody_ = false, bodySeen_ = false, firstSeen_ = false;
+    int bodyDepth_ = 0;
+    std::unique_ptr<SOAPParameter> method_;
+    std::vector<std::unique_ptr<SOAPParameter>> others_; // multiRef targets
+    std::unordered_map<std::string, const SOAPParameter*> ids_;
+    std::unordered_set<const SOAPParameter*> path_;
+    std::size_t hrefs_ = 0, nodes_ = 0;
+    const XMLCh* lastUri_ = nullptr;
+    std::string lastNs_;
+    bool fault_ = false;
+    int faultDepth_ = -1;
+    bool faultSeen_[3] = {false, false, false};
+    std::string faultText_[3];
+    std::string* faultChild_ = nullptr;
 };
-
-[[noreturn]] void ThrowFault(const x::DOMElement* fault) {
-    auto text = [&](const char* name) {
-        const x::DOMElement* e = ChildByLocalName(fault, name);
-        return e ? Trim(Utf8(e->getTextContent())) : std::string();
-    };
-    throw SOAPFaultException(
-        FormatFaultMessage(text("faultcode"), text("faultstring"), text("detail")));
-}
-
-SOAPResponse Decode(const x::DOMDocument* doc) {
-    if (doc->getDoctype())
-        throw SOAPException("Invalid response: DOCTYPE is not allowed");
-    const x::DOMElement* envelope = doc->getDocumentElement();
-    if (!envelope || LocalName(envelope) != "Envelope" ||
-        Utf8(envelope->getNamespaceURI()) != kSoapEnvNs) {
-        throw SOAPException("Invalid response: not a SOAP 1.1 envelope");
-    }
-    const x::DOMElement* body = ChildByLocalName(envelope, "Body");
-    if (!body)
-        throw SOAPException("Invalid response: the envelope has no Body");
-    const x::DOMElement* first = FirstChildElement(body);
-    if (!first)
-        return SOAPResponse();
-    if (LocalName(first) == "Fault" && Utf8(first->getNamespaceURI()) == kSoapEnvNs) {
-        ThrowFault(first);
-    }
-    SOAPParameter method(LocalName(first), Utf8(first->getNamespaceURI()));
-    TreeBuilder(body).Fill(method, first, 0);
-    return SOAPResponse(std::move(method));
-}
 
 } // namespace
 
@@ -274,24 +410,27 @@ SOAPResponse ParseResponse(std::string_view bytes) {
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         throw SOAPException("Invalid response: empty answer");
     }
-    x::XercesDOMParser parser;
+    std::unique_ptr<x::SAX2XMLReader> reader(x::XMLReaderFactory::createXMLReader());
+    TreeBuilder builder;
     ThrowingErrors errors;
     RefuseEntities entities;
     x::SecurityManager security;
     security.setEntityExpansionLimit(100);
-    parser.setValidationScheme(x::XercesDOMParser::Val_Never);
-    parser.setDoNamespaces(true);
-    parser.setDoSchema(false);
-    parser.setLoadExternalDTD(false);
-    parser.setDisableDefaultEntityResolution(true);
-    parser.setCreateEntityReferenceNodes(false);
-    parser.setSecurityManager(&security);
-    parser.setErrorHandler(&errors);
-    parser.setEntityResolver(&entities);
+    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpaces, true);
+    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    reader->setFeature(x::XMLUni::fgSAX2CoreValidation, false);
+    reader->setFeature(x::XMLUni::fgXercesSchema, false);
+    reader->setFeature(x::XMLUni::fgXercesLoadExternalDTD, false);
+    reader->setFeature(x::XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    reader->setProperty(x::XMLUni::fgXercesSecurityManager, &security);
+    reader->setContentHandler(&builder);
+    reader->setLexicalHandler(&builder);
+    reader->setErrorHandler(&errors);
+    reader->setEntityResolver(&entities);
     x::MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
                                 "response", false);
     try {
-        parser.parse(source);
+        reader->parse(source);
     } catch (const x::SAXParseException& e) {
         throw SOAPException("Invalid response: not well-formed XML (line " +
                             std::to_string(e.getLineNumber()) + ", column " +
@@ -300,13 +439,8 @@ SOAPResponse ParseResponse(std::string_view bytes) {
         throw SOAPException("Invalid response: " + Utf8(e.getMessage()));
     } catch (const x::OutOfMemoryException&) {
         throw SOAPMemoryException();
-    } catch (const x::DOMException& e) {
-        throw SOAPException("Invalid response: " + Utf8(e.getMessage()));
     }
-    const x::DOMDocument* doc = parser.getDocument();
-    if (!doc)
-        throw SOAPException("Invalid response: no document");
-    return Decode(doc);
+    return builder.Finish();
 }
 
 } // namespace kf::easysoap

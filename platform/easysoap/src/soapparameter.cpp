@@ -78,6 +78,16 @@ const SOAPQName* SOAPParameter::GetAttribute(const SOAPQName& name) const {
     return nullptr;
 }
 
+bool SOAPParameter::RemoveAttribute(const SOAPQName& name) {
+    for (auto it = attributes_.begin(); it != attributes_.end(); ++it) {
+        if (it->first == name) {
+            attributes_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 void SOAPParameter::SetValue(std::string_view text) {
     text_ = text;
     null_ = false;

@@ -54,12 +54,15 @@ public:
     bool IsStruct() const { return struct_ || !children_.empty(); }
     void SetIsStruct() { struct_ = true; }
 
+    void ClearChildren() { children_.clear(); }
     // Back to an empty value: no text, no children, no attributes, not nil.
     void ClearValue();
 
     // The value of the attribute (added empty when absent), to be set by the caller.
     SOAPQName& AddAttribute(const SOAPQName& name);
     const SOAPQName* GetAttribute(const SOAPQName& name) const;
+    // False when there was none.
+    bool RemoveAttribute(const SOAPQName& name);
     const Attributes& GetAttributes() const { return attributes_; }
 
     void SetValue(std::string_view text);
