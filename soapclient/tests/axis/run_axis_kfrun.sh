@@ -4,7 +4,9 @@
 #   run_axis_kfrun.sh CLASSES WSDD SCRIPT EXPECTED KFRUN [KFRUN-ARGUMENTS...]
 #
 # KFRUN may be an emulator followed by kfrun.exe. @SERVICES@ in the script becomes the base
-# URL of the services, http://127.0.0.1:<port>/axis/services. Axis runs for this script only
+# URL of the services, http://127.0.0.1:<port>/axis/services, which the command also finds in
+# KF_AXIS_SERVICES. With SCRIPT and EXPECTED both "-" the command runs as given and only its
+# exit code counts (a test program rather than kfrun). Axis runs for this script only
 # and stops when this script ends, however it ends: its standard input is a pipe that only
 # this shell holds open. KF_AXIS_UPDATE=1 writes the output to EXPECTED instead of comparing.
 set -euo pipefail
@@ -38,7 +40,12 @@ done
 [ -s "$work/port" ] || { echo "Axis did not start" >&2; cat "$work/server.out" >&2; exit 1; }
 port=$(cat "$work/port")
 
-sed -e "s|@SERVICES@|http://127.0.0.1:$port/axis/services|g" "$script" >"$work/$(basename "$script")"
+export KF_AXIS_SERVICES=http://127.0.0.1:$port/axis/services
+if [ "$script" = - ]; then
+  "$@" 7>&- || { rc=$?; echo "$1 ended with $rc" >&2; exit 1; }
+  exit 0
+fi
+sed -e "s|@SERVICES@|$KF_AXIS_SERVICES|g" "$script" >"$work/$(basename "$script")"
 
 rc=0
 "$@" "$work/$(basename "$script")" 7>&- >"$work/out" 2>"$work/err" || rc=$?
