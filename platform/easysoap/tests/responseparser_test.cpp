@@ -19,6 +19,16 @@ std::string Nested(int depth) {
     return s;
 }
 
+// Little-endian with a byte order mark, for ASCII text.
+std::string Utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 TEST(ResponseParser, BuildsTheParameterTree) {
     const SOAPResponse r = ParseResponse(Envelope(
         "<m:GetQuoteResponse xmlns:m=\"urn:q\">"
@@ -77,6 +87,10 @@ TEST(ResponseParser, RefusesWhatIsNotASafeSoapEnvelope) {
         {Envelope("<R><a href=\"#c\"/></R><c id=\"c\"><d href=\"#c\"/></c>"),
          "circular href reference"},
         {Envelope(Nested(300)), "nested too deeply"},
+        // The byte search for a DOCTYPE cannot see one in UTF-16; its entities stay unknown.
+        {Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE e [<!ENTITY x \"y\">]>" +
+               Envelope("<R><a>&x;</a></R>").substr(39)),
+         "Invalid response"},
     };
     for (const auto& [text, message] : cases) {
         try {
@@ -88,6 +102,16 @@ TEST(ResponseParser, RefusesWhatIsNotASafeSoapEnvelope) {
             EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(ResponseParser, ManyCharacterReferencesAreText) {
+    std::string text, expected;
+    for (int i = 0; i < 2000; ++i) {
+        text += "&amp;&#233;&lt;";
+        expected += "&\xC3\xA9<";
+    }
+    const SOAPResponse r = ParseResponse(Envelope("<R><a>" + text + "</a></R>"));
+    EXPECT_EQ(r.GetMethod().GetParameter("a").GetString(), expected);
 }
 
 TEST(ResponseParser, EmptyBodyGivesAnEmptyMethod) {
