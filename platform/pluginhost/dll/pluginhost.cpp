@@ -4,18 +4,25 @@
 // every call lands in the transcript (also appended to the file KF_HOST_TRANSCRIPT names).
 #include <windows.h>
 
+#include <oleidl.h>
+
 #include <servprov.h>
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "KFGenericPlugin.h"
+#include "comobject.h"
+#include "host.h"
 #include "kf/pluginhost/services.h"
 #include "registrysettings.h"
 
 namespace {
 
+using kf::pluginhost::Bstr;
 using kf::pluginhost::HostServices;
+using kf::pluginhost::Text;
 using kf::pluginhost::Transcript;
 
 const GUID SID_ViewService = {
@@ -27,16 +34,6 @@ const GUID SID_WorkspaceService = {
 const GUID SRVCID_Plugin = {
     0x45acfb1e, 0x174f, 0x4fb7, {0x8b, 0xf4, 0xc5, 0x85, 0xbe, 0xba, 0x5b, 0x33}};
 
-std::u16string Text(BSTR b) {
-    return b ? std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b))
-             : std::u16string();
-}
-
-BSTR Bstr(const std::u16string& s) {
-    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(s.data()),
-                             static_cast<UINT>(s.size()));
-}
-
 HMODULE g_module = nullptr;
 
 // One set of services per process, like the IDE's; lives until the process ends.
@@ -44,6 +41,7 @@ class Host final : public IServiceProvider,
                    public IKFPViewService,
                    public IKFPShellService,
                    public IKFPMessageBox,
+                   public IKFPStatusText,
                    public IKFPWorkspaceService {
 public:
     Host() : services_(transcript_) {
@@ -69,6 +67,8 @@ public:
             *out = static_cast<IKFPShellService*>(this);
         else if (iid == IID_IKFPMessageBox)
             *out = static_cast<IKFPMessageBox*>(this);
+        else if (iid == IID_IKFPStatusText)
+            *out = static_cast<IKFPStatusText*>(this);
         else if (iid == IID_IKFPWorkspaceService)
             *out = static_cast<IKFPWorkspaceService*>(this);
         else
@@ -88,7 +88,8 @@ public:
         if (service == SID_ViewService && iid == IID_IKFPViewService)
             return QueryInterface(iid, out);
         if (service == SID_ShellService &&
-            (iid == IID_IKFPShellService || iid == IID_IKFPMessageBox))
+            (iid == IID_IKFPShellService || iid == IID_IKFPMessageBox ||
+             iid == IID_IKFPStatusText))
             return QueryInterface(iid, out);
         if (service == SID_WorkspaceService && iid == IID_IKFPWorkspaceService)
             return QueryInterface(iid, out);
@@ -103,9 +104,11 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetMainWindowObject(IUnknown** window) override {
-        if (window)
-            *window = nullptr;
-        return E_NOTIMPL;
+        if (!window)
+            return E_POINTER;
+        transcript_.Add("host", "GetMainWindowObject");
+        *window = kf::pluginhost::NewMainWindowObject();
+        return S_OK;
     }
     STDMETHODIMP GetStatusBarFont(HFONT* font) override {
         if (!font)
@@ -118,9 +121,10 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetRegistryRoot(IUnknown** root) override {
-        if (root)
-            *root = nullptr;
-        return E_NOTIMPL;
+        if (!root)
+            return E_POINTER;
+        *root = kf::pluginhost::NewRegistryRoot();
+        return S_OK;
     }
     STDMETHODIMP ToggleView(LONG viewId) override {
         services_.ToggleView(viewId);
@@ -173,17 +177,24 @@ public:
         return S_OK;
     }
     STDMETHODIMP ExportLibrary(BSTR target, BSTR library, BSTR folder) override {
-        transcript_.Add("host", "ExportLibrary " + kf::pluginhost::QuoteText(Text(target)) + " " +
-                                    kf::pluginhost::QuoteText(Text(library)) + " " +
-                                    kf::pluginhost::QuoteText(Text(folder)));
+        return services_.ExportLibrary(Text(target), Text(library), Text(folder)).empty()
+                   ? S_OK
+                   : E_FAIL;
+    }
+
+    // IKFPShellService: the named result list, recorded.
+    STDMETHODIMP GetResultList(BSTR name, BSTR, IUnknown** list) override {
+        if (!list)
+            return E_POINTER;
+        *list = kf::pluginhost::NewResultList(Text(name));
         return S_OK;
     }
 
-    // IKFPShellService; the result list comes with its interface.
-    STDMETHODIMP GetResultList(BSTR, IUnknown** list) override {
-        if (list)
-            *list = nullptr;
-        return E_NOTIMPL;
+    // IKFPStatusText
+    STDMETHODIMP SetStatusText(BSTR text, LONG pane) override {
+        transcript_.Add("host", "SetStatusText " + kf::pluginhost::QuoteText(Text(text)) + " " +
+                                    std::to_string(pane));
+        return S_OK;
     }
 
     // IKFPMessageBox: recorded and answered from the fixture; a real box only when
@@ -198,14 +209,19 @@ public:
         return S_OK;
     }
 
-    // IKFPWorkspaceService; the workspace object comes with its interface.
+    // IKFPWorkspaceService: fails while the fixture says no workspace is open.
     STDMETHODIMP GetWorkspace(IUnknown** workspace) override {
-        if (workspace)
-            *workspace = nullptr;
-        return E_NOTIMPL;
+        if (!workspace)
+            return E_POINTER;
+        *workspace = nullptr;
+        if (!services_.GetWorkspace())
+            return E_FAIL;
+        *workspace = kf::pluginhost::NewWorkspace();
+        return S_OK;
     }
 
     HostServices& Services() { return services_; }
+    Transcript& GetTranscript() { return transcript_; }
 
 private:
     // The dockable view's window follows its state: created on first show, then shown or
@@ -236,6 +252,20 @@ Host& TheHost() {
 
 } // namespace
 
+namespace kf::pluginhost {
+
+HostServices& Services() {
+    return TheHost().Services();
+}
+Transcript& HostTranscript() {
+    return TheHost().GetTranscript();
+}
+HMODULE Module() {
+    return g_module;
+}
+
+} // namespace kf::pluginhost
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
@@ -255,5 +285,37 @@ extern "C" HRESULT __stdcall IKFPGetServiceProvider(IUnknown** provider) {
 // For the host program: the plug-in service that QueryService answers by SRVCID.
 extern "C" HRESULT __stdcall KFHostSetPluginService(IUnknown* service) {
     TheHost().plugin = service;
+    return S_OK;
+}
+
+// For the host program: one host fixture line (words as the scenario gives them).
+extern "C" HRESULT __stdcall KFHostFixture(LONG count, const wchar_t* const* words) {
+    if (count < 0 || (count > 0 && !words))
+        return E_INVALIDARG;
+    std::vector<std::u16string> line;
+    for (LONG i = 0; i < count; ++i) {
+        std::wstring w = words[i] ? words[i] : L"";
+        line.emplace_back(w.begin(), w.end());
+    }
+    try {
+        kf::pluginhost::ApplyHostFixtureLine(TheHost().Services().fixture, line);
+    } catch (const std::exception&) {
+        return E_INVALIDARG;
+    }
+    return S_OK;
+}
+
+// For the host program: prints the menus handed over under one menu id ("{...}").
+extern "C" HRESULT __stdcall KFHostDumpMenus(const wchar_t* menuId) {
+    if (!menuId)
+        return E_POINTER;
+    std::wstring w(menuId);
+    TheHost().Services().DumpMenus(std::u16string(w.begin(), w.end()));
+    return S_OK;
+}
+
+// For the host program: frees every menu handed over, with its item records.
+extern "C" HRESULT __stdcall KFHostFreeMenus() {
+    kf::pluginhost::FreeKeptMenus();
     return S_OK;
 }

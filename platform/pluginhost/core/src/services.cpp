@@ -89,6 +89,11 @@ void ApplyHostFixtureLine(HostFixture& f, const std::vector<std::u16string>& w) 
     } else if (w[0] == u"answer") {
         need(1, "answer <message box result>");
         f.messageAnswer = Number(w[1]);
+    } else if (w[0] == u"workspace") {
+        need(1, "workspace open|none");
+        if (w[1] != u"open" && w[1] != u"none")
+            throw std::invalid_argument("expected: workspace open|none");
+        f.workspaceOpen = w[1] == u"open";
     } else {
         throw std::invalid_argument("unknown host fixture line '" + Utf8(w[0]) + "'");
     }
@@ -184,6 +189,11 @@ void HostServices::ResultShow() {
 void HostServices::ResultEnd() {
     transcript_.Add("result", "End");
     resultList_.clear();
+}
+
+bool HostServices::GetWorkspace() {
+    transcript_.Add("host", fixture.workspaceOpen ? "GetWorkspace" : "GetWorkspace -> none");
+    return fixture.workspaceOpen;
 }
 
 Target* HostServices::OpenTarget(std::u16string_view path, bool attach) {

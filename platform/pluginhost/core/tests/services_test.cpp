@@ -34,6 +34,9 @@ TEST(HostServices, MessagesResultListsAndCommandsAreRecorded) {
     host.ResultEnd();
     EXPECT_EQ(host.ExecuteCommand(1084, 0, u""), 2);
     EXPECT_EQ(host.ExecuteCommand(1033, 0, u"kfl://x"), 0);
+    EXPECT_TRUE(host.GetWorkspace());
+    ApplyHostFixtureLine(host.fixture, {u"workspace", u"none"});
+    EXPECT_FALSE(host.GetWorkspace());
     std::vector<std::string> want = {
         "message: \"Line one\\nline \\\"two\\\"\" style=48 -> 1",
         "result: Begin \"Check Model\" \"Check\" \"m.oom\"",
@@ -43,6 +46,8 @@ TEST(HostServices, MessagesResultListsAndCommandsAreRecorded) {
         "result: End",
         "host: ExecuteCommand 1084 0 \"\" -> 2",
         "host: ExecuteCommand 1033 0 \"kfl://x\" -> 0",
+        "host: GetWorkspace",
+        "host: GetWorkspace -> none",
     };
     EXPECT_EQ(t.Lines(), want);
 }
@@ -90,7 +95,8 @@ TEST(HostServices, MenusAreKeptPerIdPrintedAndFreed) {
 TEST(HostServices, BadFixtureLinesAreRefused) {
     HostFixture f;
     std::vector<std::vector<std::u16string>> bad = {
-        {u"painters"}, {u"painters", u"two"}, {u"view", u"2100", u"open"}, {u"colour", u"red"}};
+        {u"painters"}, {u"painters", u"two"}, {u"view", u"2100", u"open"}, {u"colour", u"red"},
+        {u"workspace", u"closed"}};
     for (const auto& w : bad)
         EXPECT_THROW(ApplyHostFixtureLine(f, w), std::invalid_argument);
 }

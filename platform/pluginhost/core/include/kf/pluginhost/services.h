@@ -44,6 +44,7 @@ struct HostFixture {
     std::map<std::u16string, std::int32_t> sourceControl; // "library|entry name" -> status
     std::u16string gridSheetError;                        // CheckGridSheetSource's error text
     std::int32_t messageAnswer = 1;                       // ShowMessage's result (IDOK)
+    bool workspaceOpen = true;                            // GetWorkspace succeeds
 };
 
 // Applies one fixture line (see HOSTING.md, host fixture); throws std::invalid_argument.
@@ -81,7 +82,9 @@ public:
     void ResultShow();
     void ResultEnd();
 
-    // Workspace service: targets open once each (paths compare ignoring case).
+    // Workspace service: the open workspace (false: none is open); targets open once each
+    // (paths compare ignoring case).
+    bool GetWorkspace();
     Target* OpenTarget(std::u16string_view path, bool attach); // null when unreadable
     std::int32_t ExecuteCommand(std::int32_t command, std::int32_t number,
                                 std::u16string_view location);
