@@ -13,6 +13,7 @@
 #include <objbase.h>
 
 #include "../windows/complugin.h"
+#include "../windows/dialogdriver.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
         return lines;
     };
     kf::kfhost::Runner runner(host, transcript, *plugin, toolFixture, journal);
+    kf::kfhost::WindowsDialogDriver dialogs(transcript);
+    runner.SetDialogDriver(&dialogs);
 #else
     // In memory: the tool's core. The plug-in's portable service logic plugs in here.
     kf::draftora::Tool tool;
