@@ -19,8 +19,8 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) final {
         if (!out)
             return E_POINTER;
-        *out = iid == IID_IUnknown ? static_cast<IUnknown*>(static_cast<Primary*>(this))
-                                   : Cast(iid);
+        *out =
+            iid == IID_IUnknown ? static_cast<IUnknown*>(static_cast<Primary*>(this)) : Cast(iid);
         if (!*out)
             return E_NOINTERFACE;
         AddRef();

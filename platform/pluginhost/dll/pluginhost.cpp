@@ -88,8 +88,7 @@ public:
         if (service == SID_ViewService && iid == IID_IKFPViewService)
             return QueryInterface(iid, out);
         if (service == SID_ShellService &&
-            (iid == IID_IKFPShellService || iid == IID_IKFPMessageBox ||
-             iid == IID_IKFPStatusText))
+            (iid == IID_IKFPShellService || iid == IID_IKFPMessageBox || iid == IID_IKFPStatusText))
             return QueryInterface(iid, out);
         if (service == SID_WorkspaceService && iid == IID_IKFPWorkspaceService)
             return QueryInterface(iid, out);
@@ -177,9 +176,8 @@ public:
         return S_OK;
     }
     STDMETHODIMP ExportLibrary(BSTR target, BSTR library, BSTR folder) override {
-        return services_.ExportLibrary(Text(target), Text(library), Text(folder)).empty()
-                   ? S_OK
-                   : E_FAIL;
+        return services_.ExportLibrary(Text(target), Text(library), Text(folder)).empty() ? S_OK
+                                                                                          : E_FAIL;
     }
 
     // IKFPShellService: the named result list, recorded.

@@ -74,12 +74,13 @@ public:
         auto sub = Text(path);
         std::wstring full = kRoot + std::wstring(sub.begin(), sub.end());
         HKEY opened = nullptr;
-        LONG rc = sub.empty() ? ERROR_FILE_NOT_FOUND
-                              : RegOpenKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, KEY_READ, &opened);
+        LONG rc = sub.empty()
+                      ? ERROR_FILE_NOT_FOUND
+                      : RegOpenKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, KEY_READ, &opened);
         if (opened)
             RegCloseKey(opened);
-        HostTranscript().Add("host", "OpenKey " + QuoteText(sub) +
-                                         (rc == ERROR_SUCCESS ? "" : " -> none"));
+        HostTranscript().Add("host",
+                             "OpenKey " + QuoteText(sub) + (rc == ERROR_SUCCESS ? "" : " -> none"));
         if (rc != ERROR_SUCCESS)
             return HRESULT_FROM_WIN32(rc);
         return PutObject(key, static_cast<IKFPSettingsKey*>(new SettingsKey(sub)));

@@ -149,7 +149,9 @@ private:
 
 class WorkspaceObject final : public ComObject<IKFPWorkspace> {
 public:
-    STDMETHODIMP OpenTarget(BSTR path, IUnknown** target) override { return Open(path, target, false); }
+    STDMETHODIMP OpenTarget(BSTR path, IUnknown** target) override {
+        return Open(path, target, false);
+    }
     STDMETHODIMP AttachTarget(BSTR path, IUnknown** target) override {
         return Open(path, target, true);
     }

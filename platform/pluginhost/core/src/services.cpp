@@ -208,7 +208,8 @@ Target* HostServices::OpenTarget(std::u16string_view path, bool attach) {
         try {
             Target t = Target::Load(TextPath(path));
             if (it == targets_.end())
-                it = targets_.emplace(key, OpenedTarget{std::make_unique<Target>(std::move(t)), stamp})
+                it = targets_
+                         .emplace(key, OpenedTarget{std::make_unique<Target>(std::move(t)), stamp})
                          .first;
             else
                 *it->second.target = std::move(t);

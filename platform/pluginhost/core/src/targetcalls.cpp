@@ -36,8 +36,8 @@ std::vector<std::filesystem::path> HostServices::GetLibraries(const Target& targ
 }
 
 bool HostServices::AddLibrary(Target& target, std::u16string_view library, bool create) {
-    std::string line = "AddLibrary " + Path(target) + " " + QuoteText(library) +
-                       (create ? " create" : "");
+    std::string line =
+        "AddLibrary " + Path(target) + " " + QuoteText(library) + (create ? " create" : "");
     try {
         auto path = TextPath(library);
         if (create && path.has_parent_path())
@@ -94,8 +94,8 @@ std::u16string HostServices::GetAttribute(const Target& target, std::u16string_v
 
 bool HostServices::SetAttribute(Target& target, std::u16string_view key,
                                 std::u16string_view targetPath, std::u16string_view value) {
-    std::string line = "SetAttribute " + QuoteText(key) + " " + QuoteText(targetPath) + " " +
-                       QuoteText(value);
+    std::string line =
+        "SetAttribute " + QuoteText(key) + " " + QuoteText(targetPath) + " " + QuoteText(value);
     try {
         target.SetAttribute(key, std::u16string(value));
         target.Save();
@@ -138,8 +138,8 @@ std::optional<std::vector<Entry>> HostServices::GetEntries(const std::filesystem
 
 std::u16string HostServices::ExportLibrary(std::u16string_view target, std::u16string_view library,
                                            std::u16string_view folder) {
-    std::string line = "ExportLibrary " + QuoteText(target) + " " + QuoteText(library) + " " +
-                       QuoteText(folder);
+    std::string line =
+        "ExportLibrary " + QuoteText(target) + " " + QuoteText(library) + " " + QuoteText(folder);
     try {
         Library lib = Library::Load(TextPath(library));
         auto dir = TextPath(folder);

@@ -94,9 +94,11 @@ TEST(HostServices, MenusAreKeptPerIdPrintedAndFreed) {
 
 TEST(HostServices, BadFixtureLinesAreRefused) {
     HostFixture f;
-    std::vector<std::vector<std::u16string>> bad = {
-        {u"painters"}, {u"painters", u"two"}, {u"view", u"2100", u"open"}, {u"colour", u"red"},
-        {u"workspace", u"closed"}};
+    std::vector<std::vector<std::u16string>> bad = {{u"painters"},
+                                                    {u"painters", u"two"},
+                                                    {u"view", u"2100", u"open"},
+                                                    {u"colour", u"red"},
+                                                    {u"workspace", u"closed"}};
     for (const auto& w : bad)
         EXPECT_THROW(ApplyHostFixtureLine(f, w), std::invalid_argument);
 }

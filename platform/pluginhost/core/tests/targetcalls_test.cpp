@@ -23,9 +23,8 @@ class TargetCalls : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("kf-targetcalls-" + std::string(::testing::UnitTest::GetInstance()
-                                                   ->current_test_info()
-                                                   ->name()));
+              ("kf-targetcalls-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         Target::Create(dir / "sales.kft", u"sales", u"sales.kfl").Save();
@@ -100,9 +99,7 @@ TEST_F(TargetCalls, AFailedWriteIsReportedNotSwallowed) {
 
 TEST_F(TargetCalls, EntriesOfMissingMalformedAndGoodLibraries) {
     EXPECT_EQ(host.GetEntries(dir / "none.kfl")->size(), 0u);
-    {
-        std::ofstream(dir / "bad.kfl") << "kf-library 1\nentry \"a.sra\"\n";
-    }
+    { std::ofstream(dir / "bad.kfl") << "kf-library 1\nentry \"a.sra\"\n"; }
     EXPECT_FALSE(host.GetEntries(dir / "bad.kfl"));
     EXPECT_TRUE(Recorded("bad.kfl:2"));
     auto entries = host.GetEntries(fs::path(KF_PLUGINHOST_TEST_DATA) / "orders.kfl");
@@ -113,7 +110,8 @@ TEST_F(TargetCalls, EntriesOfMissingMalformedAndGoodLibraries) {
 
 TEST_F(TargetCalls, ExportWritesOneFilePerEntryAndStaysInItsFolder) {
     auto out = dir / "export";
-    EXPECT_EQ(host.ExportLibrary(u"t.kft", PathText(fs::path(KF_PLUGINHOST_TEST_DATA) / "orders.kfl"),
+    EXPECT_EQ(host.ExportLibrary(u"t.kft",
+                                 PathText(fs::path(KF_PLUGINHOST_TEST_DATA) / "orders.kfl"),
                                  PathText(out)),
               u"");
     EXPECT_EQ(Read(out / "sales.sra"),

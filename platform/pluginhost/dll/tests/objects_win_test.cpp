@@ -76,8 +76,8 @@ DWORD RunProcess(std::wstring command) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return 0xFFFFFFFF;
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
