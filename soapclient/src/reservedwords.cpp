@@ -1,0 +1,153 @@
+#include "kf/soap/reservedwords.h"
+
+#include <algorithm>
+#include <array>
+
+#include "kf/soap/text.h"
+
+namespace kf::soap {
+namespace {
+
+constexpr std::array<std::u16string_view, 124> kWords = {
+    u"alias",
+    u"and",
+    u"autoinstantiate",
+    u"call",
+    u"case",
+    u"catch",
+    u"choose",
+    u"close",
+    u"commit",
+    u"connect",
+    u"constant",
+    u"continue",
+    u"create",
+    u"cursor",
+    u"declare",
+    u"delete",
+    u"describe",
+    u"descriptor",
+    u"destroy",
+    u"disconnect",
+    u"do",
+    u"dynamic",
+    u"else",
+    u"elseif",
+    u"end",
+    u"enumerated",
+    u"event",
+    u"execute",
+    u"exit",
+    u"external",
+    u"false",
+    u"fetch",
+    u"first",
+    u"for",
+    u"forward",
+    u"from",
+    u"function",
+    u"global",
+    u"goto",
+    u"halt",
+    u"if",
+    u"immediate",
+    u"indirect",
+    u"insert",
+    u"into",
+    u"intrinsic",
+    u"is",
+    u"last",
+    u"library",
+    u"loop",
+    u"next",
+    u"not",
+    u"of",
+    u"on",
+    u"open",
+    u"or",
+    u"parent",
+    u"post",
+    u"prepare",
+    u"private",
+    u"privateread",
+    u"privatewrite",
+    u"procedure",
+    u"protected",
+    u"protectedread",
+    u"protectedwrite",
+    u"prototypes",
+    u"public",
+    u"readonly",
+    u"ref",
+    u"return",
+    u"rollback",
+    u"rpcfunc",
+    u"selectblob",
+    u"shared",
+    u"static",
+    u"step",
+    u"subroutine",
+    u"super",
+    u"system",
+    u"systemread",
+    u"systemwrite",
+    u"then",
+    u"this",
+    u"throw",
+    u"throws",
+    u"to",
+    u"trigger",
+    u"true",
+    u"try",
+    u"type",
+    u"until",
+    u"update",
+    u"updateblob",
+    u"using",
+    u"variables",
+    u"while",
+    u"with",
+    u"within",
+    u"_debug",
+    u"char",
+    u"character",
+    u"integer",
+    u"int",
+    u"unsignedinteger",
+    u"unsignedint",
+    u"uint",
+    u"long",
+    u"unsignedlong",
+    u"ulong",
+    u"longlong",
+    u"boolean",
+    u"real",
+    u"double",
+    u"string",
+    u"blob",
+    u"dec",
+    u"decimal",
+    u"date",
+    u"time",
+    u"datetime",
+    u"resultset",
+    u"resultsets",
+    u"void",
+};
+
+} // namespace
+
+std::span<const std::u16string_view> SoapReservedWords() {
+    return kWords;
+}
+
+bool IsSoapReservedWord(std::u16string_view lowerName) {
+    return std::find(kWords.begin(), kWords.end(), lowerName) != kWords.end();
+}
+
+std::u16string ScriptFieldName(std::u16string_view fieldName) {
+    std::u16string lower = Lower(fieldName);
+    return IsSoapReservedWord(lower) ? u"ws_" + lower : lower;
+}
+
+} // namespace kf::soap
