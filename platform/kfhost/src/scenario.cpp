@@ -98,16 +98,20 @@ const std::map<std::string, Form>& DialogForms() {
     return forms;
 }
 
+// A decimal 32-bit signed number: the steps hand it on as a 32-bit value.
 bool IsNumber(const std::u16string& w) {
     if (w.empty())
         return false;
     std::size_t i = (w[0] == u'-') ? 1 : 0;
-    if (i == w.size())
+    if (i == w.size() || w.size() - i > 10)
         return false;
-    for (; i < w.size(); ++i)
+    long long value = 0;
+    for (; i < w.size(); ++i) {
         if (w[i] < u'0' || w[i] > u'9')
             return false;
-    return true;
+        value = value * 10 + (w[i] - u'0');
+    }
+    return value <= (w[0] == u'-' ? 2147483648LL : 2147483647LL);
 }
 
 bool WaitSeconds(const std::u16string& w) {

@@ -31,6 +31,8 @@ TEST(Scenario, MalformedLinesNameTheFileAndLine) {
         {"command 1 \"x\n", "s:1: unterminated quoted text"},
         {"dialog fly\n", "s:1: unknown dialog step 'fly'"},
         {"dialog press OK\n", "s:1: a control id is a number"},
+        {"dialog press 2147483648\n", "s:1: a control id is a number"},
+        {"command 99999999999\n", "s:1: expected a number, not '99999999999'"},
         {"dialog set 20007\n", "s:1: expected: dialog set <control id> <text>"},
         {"dialog wait T 0\n", "s:1: a wait takes 1 to 9999 seconds"},
         {"dialog wait T -5\n", "s:1: a wait takes 1 to 9999 seconds"},
