@@ -47,7 +47,8 @@ protected:
                     const std::map<std::string, std::string>& vars = {}) {
         const std::string dir = ::testing::TempDir();
         std::vector<std::string> sources;
-        for (const char* proxy : {"n_quoteproxy.srx", "n_docproxy.srx"}) {
+        for (const char* proxy : {"n_quoteproxy.srx", "n_docproxy.srx", "n_arrayproxy.srx",
+                                  "tns__point.srs", "tns__inner.srs"}) {
             std::string srx = Read(std::string(KF_SOAP_TEST_DIR) + "/data/" + proxy);
             ReplaceAll(srx, "@ENDPOINT@", endpoint);
             sources.push_back(dir + proxy);
@@ -178,6 +179,40 @@ TEST_F(Scripts, ProxyServerAndConnectionCache) {
     EXPECT_EQ(count("\nConnection Disconnected\n"), 1) << text;
     EXPECT_NE(text.find("<s xsi:type=\"xsd:string\">3</s>"), std::string::npos) << text;
     EXPECT_EQ(text.find("pp"), std::string::npos) << "no proxy password in the log";
+}
+
+TEST_F(Scripts, ArraysAndStructuresBothWays) {
+    const std::string ok = "<r>ok</r>";
+    server_.Enqueue({200, Answer("EchoList", ok + "<names><item>a</item><item>b</item></names>")});
+    server_.Enqueue(
+        {200, Answer("EchoEncoded",
+                     ok + "<names xsi:type=\"enc:Array\" enc:arrayType=\"xsd:string[5]\" "
+                          "enc:offset=\"[2]\"><entry>c</entry><entry>d</entry></names>")});
+    server_.Enqueue({200, Answer("GetNames", "<names enc:arrayType=\"xsd:string[2]\">"
+                                             "<item>n1</item><item xsi:nil=\"true\"/></names>")});
+    server_.Enqueue({200, Answer("MovePoint", "<moved><label>moved</label>"
+                                              "<inner><note>deeper</note></inner>"
+                                              "<tags><tag>u1</tag><tag>u2</tag></tags></moved>")});
+    server_.Enqueue({200, Answer("GetPoints", "<points><item><label>p1</label></item>"
+                                              "<item><label>p2</label></item></points>")});
+    EXPECT_EQ(Run("arrays", server_.Url()), Expected("arrays"));
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 5u) << "the bounded array is refused before sending";
+    // The items' namespace is the method's here, which rpc style writes unqualified.
+    EXPECT_NE(requests[0].body.find("<names>\n        <item xsi:type=\"xsd:string\">x</item>"),
+              std::string::npos)
+        << requests[0].body;
+    EXPECT_NE(requests[1].body.find("<names xsi:type=\"SOAP-ENC:Array\" "
+                                    "SOAP-ENC:arrayType=\"xsd:string[2]\">\n        "
+                                    "<entry>a</entry>"),
+              std::string::npos)
+        << requests[1].body;
+    const std::string& point = requests[3].body;
+    EXPECT_NE(point.find("<p xsi:type=\""), std::string::npos) << point;
+    EXPECT_NE(point.find(":Point\">"), std::string::npos) << point;
+    EXPECT_NE(point.find("<type xsi:type=\"xsd:string\">kind</type>"), std::string::npos)
+        << "ws_type goes out as type: " << point;
+    EXPECT_NE(point.find("<note xsi:type=\"xsd:string\">deep</note>"), std::string::npos) << point;
 }
 
 } // namespace
