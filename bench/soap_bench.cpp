@@ -7,7 +7,7 @@
 //   decoding against the response size (counted by the allocator below).
 // Prints every figure with its target; exits 1 when a target is missed.
 //
-// soap_bench <soapclientext module> [--quick]
+// soap_bench <soapclientext module> [--quick] [--calls-only | --arrays-only]
 
 #include <curl/curl.h>
 #include <malloc.h>
@@ -448,19 +448,29 @@ void MeasureSmallCall(const std::string& module, bool quick) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: soap_bench <soapclientext module> [--quick]\n";
+        std::cerr << "usage: soap_bench <soapclientext module> [--quick] [--calls-only | "
+                     "--arrays-only]\n";
         return 2;
     }
     const std::string module = argv[1];
-    const bool quick = argc > 2 && std::string(argv[2]) == "--quick";
+    bool quick = false, calls = true, arrays = true;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        quick = quick || a == "--quick";
+        calls = calls && a != "--arrays-only";
+        arrays = arrays && a != "--calls-only";
+    }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     es::EnsureXercesInitialized();
 
-    MeasureSmallCall(module, quick);
+    if (calls)
+        MeasureSmallCall(module, quick);
 
     const std::size_t small = quick ? 10'000 : 100'000, large = quick ? 100'000 : 1'000'000;
     for (Kind k : {Kind::Ints, Kind::Strings, Kind::Structs}) {
+        if (!arrays)
+            break;
         const ArrayFigures a = MeasureArrays(k, small, 3);
         const ArrayFigures b = MeasureArrays(k, large, 2);
         std::printf("arrays of %s (%zu and %zu items):\n", KindName(k), small, large);

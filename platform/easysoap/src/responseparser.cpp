@@ -412,8 +412,56 @@ private:
 } // namespace
 
 namespace {
+
 std::mutex g_xercesMutex;
 bool g_xercesUp = false;
+// A reader kept between responses: making one costs more than reading a small answer.
+std::unique_ptr<x::SAX2XMLReader> g_idleReader;
+
+std::unique_ptr<x::SAX2XMLReader> NewReader() {
+    std::unique_ptr<x::SAX2XMLReader> reader(x::XMLReaderFactory::createXMLReader());
+    // The well-formedness scanner: no validation is ever asked for, and it is the fastest.
+    // Without a DOCTYPE no entity can be declared, so no expansion limit is needed (this
+    // scanner would count every &amp; against one).
+    reader->setProperty(x::XMLUni::fgXercesScannerName,
+                        const_cast<XMLCh*>(x::XMLUni::fgWFXMLScanner));
+    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpaces, true);
+    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    reader->setFeature(x::XMLUni::fgSAX2CoreValidation, false);
+    reader->setFeature(x::XMLUni::fgXercesSchema, false);
+    reader->setFeature(x::XMLUni::fgXercesLoadExternalDTD, false);
+    reader->setFeature(x::XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    return reader;
+}
+
+// Lends the idle reader, or a new one when another parse has it; takes it back after.
+class LentReader {
+public:
+    LentReader() {
+        {
+            std::lock_guard lock(g_xercesMutex);
+            reader_ = std::move(g_idleReader);
+        }
+        if (!reader_)
+            reader_ = NewReader();
+    }
+    ~LentReader() {
+        reader_->setContentHandler(nullptr);
+        reader_->setLexicalHandler(nullptr);
+        reader_->setErrorHandler(nullptr);
+        reader_->setEntityResolver(nullptr);
+        std::lock_guard lock(g_xercesMutex);
+        if (g_xercesUp && !g_idleReader)
+            g_idleReader = std::move(reader_);
+    }
+    LentReader(const LentReader&) = delete;
+    LentReader& operator=(const LentReader&) = delete;
+    x::SAX2XMLReader* operator->() const { return reader_.get(); }
+
+private:
+    std::unique_ptr<x::SAX2XMLReader> reader_;
+};
+
 } // namespace
 
 void EnsureXercesInitialized() {
@@ -428,6 +476,7 @@ void ShutdownXerces() {
     std::lock_guard lock(g_xercesMutex);
     if (!g_xercesUp)
         return;
+    g_idleReader.reset();
     x::XMLPlatformUtils::Terminate();
     g_xercesUp = false;
 }
@@ -440,21 +489,10 @@ SOAPResponse ParseResponse(std::string_view bytes) {
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         throw SOAPException("Invalid response: empty answer");
     }
-    std::unique_ptr<x::SAX2XMLReader> reader(x::XMLReaderFactory::createXMLReader());
+    LentReader reader;
     TreeBuilder builder(bytes.size());
     ThrowingErrors errors;
     RefuseEntities entities;
-    // The well-formedness scanner: no validation is ever asked for, and it is the fastest.
-    // Without a DOCTYPE no entity can be declared, so no expansion limit is needed (this
-    // scanner would count every &amp; against one).
-    reader->setProperty(x::XMLUni::fgXercesScannerName,
-                        const_cast<XMLCh*>(x::XMLUni::fgWFXMLScanner));
-    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpaces, true);
-    reader->setFeature(x::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
-    reader->setFeature(x::XMLUni::fgSAX2CoreValidation, false);
-    reader->setFeature(x::XMLUni::fgXercesSchema, false);
-    reader->setFeature(x::XMLUni::fgXercesLoadExternalDTD, false);
-    reader->setFeature(x::XMLUni::fgXercesDisableDefaultEntityResolution, true);
     reader->setContentHandler(&builder);
     reader->setLexicalHandler(&builder);
     reader->setErrorHandler(&errors);
