@@ -203,33 +203,37 @@ void SoapConnectionObject::CreateInstance(rt::RuntimeContext* context, rt::CallF
     std::u16string port;
     if (frame->GetArguments()->GetCount() == 3)
         port = StringArgument(context, frame, 2).value_or(u"");
-    auto* handler = new SoapProxyHandler(lower, port, settings_);
-    if (context->AttachCallHandler(proxy, handler) != rt::Status::Ok)
-        delete handler;
+    // The runtime owns the handler from here on, and destroys one it cannot attach.
+    context->AttachCallHandler(proxy, new SoapProxyHandler(lower, port, settings_));
 }
 
 std::int32_t SoapConnectionObject::InvokeMethod(rt::RuntimeContext* context, rt::ObjectHandle,
                                                 rt::MethodId method, rt::CallFrame* frame) {
     if (!frame)
         return 0;
-    switch (method & 0xFFFF) {
-    case 0: // generateproxy: nothing to do
-        break;
-    case 1:
-    case 2:
-        CreateInstance(context, frame);
-        break;
-    case 3:
-    case 4:
-        if (const auto text = StringArgument(context, frame, 0)) {
-            const std::int32_t code =
-                (method & 0xFFFF) == 3 ? SetOptions(*text) : SetProxyServerOptions(*text);
-            if (frame->GetReturnValue())
-                frame->GetReturnValue()->SetLong(code);
+    // The connection functions report through their return values only; nothing may leave
+    // the extension call.
+    try {
+        switch (method & 0xFFFF) {
+        case 0: // generateproxy: nothing to do
+            break;
+        case 1:
+        case 2:
+            CreateInstance(context, frame);
+            break;
+        case 3:
+        case 4:
+            if (const auto text = StringArgument(context, frame, 0)) {
+                const std::int32_t code =
+                    (method & 0xFFFF) == 3 ? SetOptions(*text) : SetProxyServerOptions(*text);
+                if (frame->GetReturnValue())
+                    frame->GetReturnValue()->SetLong(code);
+            }
+            break;
+        default:
+            break;
         }
-        break;
-    default:
-        break;
+    } catch (...) {
     }
     return 0;
 }

@@ -27,25 +27,28 @@ std::int32_t SoapExceptionObject::InvokeMethod(rt::RuntimeContext* context, rt::
         if (result)
             result->SetStringText(TaggedSection(details_, tags[0], tags[1]).c_str());
     };
-    switch (method & 0xFFFF) {
-    case 0:
-        answer(kFaultCodeTags);
-        break;
-    case 1:
-        answer(kFaultStringTags);
-        break;
-    case 2:
-        answer(kFaultDetailTags);
-        break;
-    case 3:
-        if (const auto details = StringArgument(context, frame, 0)) {
-            details_ = *details;
-            if (result)
-                result->SetLong(0);
+    try {
+        switch (method & 0xFFFF) {
+        case 0:
+            answer(kFaultCodeTags);
+            break;
+        case 1:
+            answer(kFaultStringTags);
+            break;
+        case 2:
+            answer(kFaultDetailTags);
+            break;
+        case 3:
+            if (const auto details = StringArgument(context, frame, 0)) {
+                details_ = *details;
+                if (result)
+                    result->SetLong(0);
+            }
+            break;
+        default:
+            break;
         }
-        break;
-    default:
-        break;
+    } catch (...) { // out of memory: nothing may leave the extension call
     }
     return 0;
 }

@@ -89,9 +89,17 @@ std::int32_t SoapProxyHandler::CallRemote(rt::RuntimeContext* context, rt::Objec
         failure = ClassifyCurrentException();
         failed = true;
     }
-    ReleaseConnection();
-    if (failed)
-        RaiseSoapException(context, failure, insideExecute);
+    // Nothing may leave CallRemote: the runtime expects its result, never an exception.
+    try {
+        ReleaseConnection();
+    } catch (...) {
+    }
+    if (failed) {
+        try {
+            RaiseSoapException(context, failure, insideExecute);
+        } catch (...) {
+        }
+    }
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "kf/easysoap/soapexception.h"
+#include "kf/soap/aliasscanner.h"
 #include "kf/soap/entry.h"
 #include "kf/soap/faults.h"
 
@@ -20,6 +22,45 @@ TEST(TaggedSection, FirstTagsOrTheWholeText) {
     // A closing tag before the opening one must not give a negative length.
     EXPECT_EQ(TaggedSection(u"</kfsp_fcode>x<kfsp_fcode>", kFaultCodeTags[0], kFaultCodeTags[1]),
               u"</kfsp_fcode>x<kfsp_fcode>");
+}
+
+TEST(ClassifyCurrentException, ShortTextAndFaultTextByKind) {
+    namespace es = easysoap;
+    const std::string tagged = es::FormatFaultMessage("soap:Client", "Bad symbol", "no such");
+    struct Case {
+        const char* name;
+        void (*raise)();
+        std::string text, faultText;
+    } cases[] = {
+        {"tagged fault",
+         [] {
+             throw es::SOAPFaultException(
+                 es::FormatFaultMessage("soap:Client", "Bad symbol", "no such"));
+         },
+         "Bad symbol", tagged},
+        {"untagged fault", [] { throw es::SOAPFaultException("plain fault"); }, "plain fault",
+         "plain fault"},
+        {"socket", [] { throw es::SOAPSocketException("Connection refused"); },
+         "Connection refused", ""},
+        {"conversion", [] { throw es::SOAPException("Value exceeds XML byte"); },
+         "Value exceeds XML byte", ""},
+        {"memory", [] { throw es::SOAPMemoryException(); }, "Out of memory", ""},
+        {"scanner", [] { throw SoapScannerException{}; },
+         "Unexpected end of alias string in the proxy", ""},
+        {"other", [] { throw std::invalid_argument("x"); },
+         "Unknown error, problem with SoapClient", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CallFailure f;
+        try {
+            c.raise();
+        } catch (...) {
+            f = ClassifyCurrentException();
+        }
+        EXPECT_EQ(f.text, c.text);
+        EXPECT_EQ(f.faultText, c.faultText);
+    }
 }
 
 TEST(Entry, DescriptionAndCaseSensitiveClassNames) {
