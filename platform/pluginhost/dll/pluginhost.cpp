@@ -31,6 +31,10 @@ const GUID SID_ShellService = {
     0x3ce79670, 0xb5f1, 0x41cf, {0x8f, 0xdf, 0xb2, 0x56, 0xc2, 0x01, 0xe1, 0x21}};
 const GUID SID_WorkspaceService = {
     0x3392d3b9, 0x55db, 0x464d, {0xa8, 0xae, 0xcc, 0xab, 0xcd, 0xb2, 0x23, 0x4d}};
+const GUID SID_FileTypeService = {
+    0xf2ea725e, 0x5d77, 0x4b9e, {0xbc, 0x43, 0xef, 0x91, 0x5b, 0xb9, 0xf9, 0xc3}};
+const GUID SID_ExtensionService = {
+    0x1da77c5a, 0x5502, 0x4712, {0x8a, 0x6d, 0xed, 0x3a, 0xb5, 0xac, 0x8b, 0x91}};
 const GUID SRVCID_Plugin = {
     0x45acfb1e, 0x174f, 0x4fb7, {0x8b, 0xf4, 0xc5, 0x85, 0xbe, 0xba, 0x5b, 0x33}};
 
@@ -42,7 +46,9 @@ class Host final : public IServiceProvider,
                    public IKFPShellService,
                    public IKFPMessageBox,
                    public IKFPStatusText,
-                   public IKFPWorkspaceService {
+                   public IKFPWorkspaceService,
+                   public IKFPFileTypeService,
+                   public IKFPExtensionService {
 public:
     Host() : services_(transcript_) {
         services_.settings = std::make_unique<kf::pluginhost::RegistrySettings>();
@@ -71,6 +77,10 @@ public:
             *out = static_cast<IKFPStatusText*>(this);
         else if (iid == IID_IKFPWorkspaceService)
             *out = static_cast<IKFPWorkspaceService*>(this);
+        else if (iid == IID_IKFPFileTypeService)
+            *out = static_cast<IKFPFileTypeService*>(this);
+        else if (iid == IID_IKFPExtensionService)
+            *out = static_cast<IKFPExtensionService*>(this);
         else
             return E_NOINTERFACE;
         return S_OK;
@@ -91,6 +101,10 @@ public:
             (iid == IID_IKFPShellService || iid == IID_IKFPMessageBox || iid == IID_IKFPStatusText))
             return QueryInterface(iid, out);
         if (service == SID_WorkspaceService && iid == IID_IKFPWorkspaceService)
+            return QueryInterface(iid, out);
+        if (service == SID_FileTypeService && iid == IID_IKFPFileTypeService)
+            return QueryInterface(iid, out);
+        if (service == SID_ExtensionService && iid == IID_IKFPExtensionService)
             return QueryInterface(iid, out);
         return E_NOINTERFACE;
     }
@@ -216,6 +230,18 @@ public:
             return E_FAIL;
         *workspace = kf::pluginhost::NewWorkspace();
         return S_OK;
+    }
+
+    // IKFPFileTypeService, IKFPExtensionService: ";"-separated lists.
+    STDMETHODIMP GetViewFilter(BSTR viewName, BSTR argument) override {
+        services_.GetViewFilter(Text(viewName), Text(argument));
+        return S_OK;
+    }
+    STDMETHODIMP GetViewFileTypes(BSTR viewName, BSTR* types) override {
+        return kf::pluginhost::PutText(types, services_.GetViewFileTypes(Text(viewName)));
+    }
+    STDMETHODIMP GetTypeExtensions(BSTR typeName, BSTR* extensions) override {
+        return kf::pluginhost::PutText(extensions, services_.GetTypeExtensions(Text(typeName)));
     }
 
     HostServices& Services() { return services_; }

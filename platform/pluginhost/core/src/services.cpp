@@ -165,6 +165,40 @@ std::u16string HostServices::CreateLibraryWithObject(std::u16string_view target,
     }
 }
 
+namespace {
+
+struct FileType {
+    std::u16string_view view, type, extensions;
+};
+constexpr FileType kFileTypes[] = {
+    {u"Draftora.OOM", u"Draftora Object-Oriented Model", u".oom"},
+    {u"Draftora.PDM", u"Draftora Physical Data Model", u".pdm"},
+};
+
+} // namespace
+
+std::u16string HostServices::GetViewFileTypes(std::u16string_view viewName) {
+    std::u16string out;
+    for (const auto& f : kFileTypes)
+        if (FoldCase(f.view) == FoldCase(viewName))
+            out += (out.empty() ? u"" : u";") + std::u16string(f.type);
+    transcript_.Add("host", "GetViewFileTypes " + QuoteText(viewName) + " -> " + QuoteText(out));
+    return out;
+}
+
+std::u16string HostServices::GetTypeExtensions(std::u16string_view typeName) {
+    std::u16string out;
+    for (const auto& f : kFileTypes)
+        if (FoldCase(f.type) == FoldCase(typeName))
+            out = f.extensions;
+    transcript_.Add("host", "GetTypeExtensions " + QuoteText(typeName) + " -> " + QuoteText(out));
+    return out;
+}
+
+void HostServices::GetViewFilter(std::u16string_view viewName, std::u16string_view argument) {
+    transcript_.Add("host", "GetViewFilter " + QuoteText(viewName) + " " + QuoteText(argument));
+}
+
 std::int32_t HostServices::ShowMessage(std::u16string_view text, std::int32_t style) {
     transcript_.Add("message", QuoteText(text) + " style=" + std::to_string(style) + " -> " +
                                    std::to_string(fixture.messageAnswer));

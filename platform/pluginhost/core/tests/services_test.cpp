@@ -92,6 +92,19 @@ TEST(HostServices, MenusAreKeptPerIdPrintedAndFreed) {
     EXPECT_EQ(t.Lines().back(), "host: FreeMenus 2");
 }
 
+// What an editor's CanOpen walks: view name -> file types -> extensions.
+TEST(HostServices, FileTypesOfTheEditorViews) {
+    Transcript t;
+    HostServices host(t);
+    EXPECT_EQ(host.GetViewFileTypes(u"Draftora.OOM"), u"Draftora Object-Oriented Model");
+    EXPECT_EQ(host.GetTypeExtensions(u"Draftora Object-Oriented Model"), u".oom");
+    EXPECT_EQ(host.GetTypeExtensions(host.GetViewFileTypes(u"draftora.pdm")), u".pdm");
+    EXPECT_EQ(host.GetViewFileTypes(u"Draftora.Model"), u""); // a dockable view opens no files
+    EXPECT_EQ(host.GetTypeExtensions(u"Text"), u"");
+    EXPECT_EQ(t.Lines().front(),
+              "host: GetViewFileTypes \"Draftora.OOM\" -> \"Draftora Object-Oriented Model\"");
+}
+
 TEST(HostServices, BadFixtureLinesAreRefused) {
     HostFixture f;
     std::vector<std::vector<std::u16string>> bad = {{u"painters"},

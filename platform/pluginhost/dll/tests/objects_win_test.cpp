@@ -301,6 +301,20 @@ TEST_F(HostObjects, CommandsWorkspaceResultListAndMainWindow) {
               std::string::npos)
         << all;
 
+    // What an editor factory's CanOpen asks: file types of its view, then their extensions.
+    const GUID SID_FileTypes = {
+        0xf2ea725e, 0x5d77, 0x4b9e, {0xbc, 0x43, 0xef, 0x91, 0x5b, 0xb9, 0xf9, 0xc3}};
+    const GUID SID_Extensions = {
+        0x1da77c5a, 0x5502, 0x4712, {0x8a, 0x6d, 0xed, 0x3a, 0xb5, 0xac, 0x8b, 0x91}};
+    Ptr<IKFPFileTypeService> types;
+    Ptr<IKFPExtensionService> extensions;
+    ASSERT_TRUE(Service(SID_FileTypes, IID_IKFPFileTypeService, types));
+    ASSERT_TRUE(Service(SID_Extensions, IID_IKFPExtensionService, extensions));
+    Bstr typeList, extensionList;
+    EXPECT_EQ(types->GetViewFileTypes(Bstr(L"Draftora.OOM"), &typeList), S_OK);
+    EXPECT_EQ(extensions->GetTypeExtensions(typeList, &extensionList), S_OK);
+    EXPECT_EQ(extensionList.Text(), L".oom");
+
     Ptr<IKFPViewService> view;
     ASSERT_TRUE(Service(SID_View, IID_IKFPViewService, view));
     Ptr<IOleWindow> main;

@@ -74,6 +74,13 @@ public:
                                            std::u16string_view objectEntry,
                                            std::u16string_view source);
 
+    // File type and extension services: the file types registered for a view name and the
+    // extensions of a file type, each a ";"-separated list ("" when none); extensions are
+    // written with their dot (".oom"). The editors' views know ".oom" and ".pdm" files.
+    std::u16string GetViewFileTypes(std::u16string_view viewName);
+    std::u16string GetTypeExtensions(std::u16string_view typeName);
+    void GetViewFilter(std::u16string_view viewName, std::u16string_view argument);
+
     // Shell service.
     std::int32_t ShowMessage(std::u16string_view text, std::int32_t style);
     void ResultBegin(std::u16string_view name, std::u16string_view title, std::u16string_view file);
