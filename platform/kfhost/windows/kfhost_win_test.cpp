@@ -69,6 +69,25 @@ TEST(KfHost, StartsAndStopsTheRegisteredPlugin) {
     EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + kModelbridge + L"\""), 0u);
 }
 
+// kfhost.exe plays dialog steps: the plug-in shows no dialog yet, so they are never used.
+TEST(KfHost, DialogStepsThatMeetNoDialogFailTheRun) {
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + kModelbridge + L"\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + kDraftora + L"\""), 0u);
+    auto transcript = Here() + L"test-dialog.transcript";
+    DeleteFileW(transcript.c_str());
+    DWORD rc = RunProcess(L"\"" + kKfhost + L"\" \"" + WinePath(KF_KFHOST_DIALOG_SCENARIO) +
+                          L"\" --transcript \"" + transcript + L"\" --tool-fixture \"" + Here() +
+                          L"test-dialog.tool-fixture\"");
+    std::ifstream in(transcript.c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(rc, 1u) << text.str();
+    EXPECT_NE(text.str().find("test-dialog.scenario:3 (wait \"Test Dialog\")\n"), std::string::npos)
+        << text.str();
+    EXPECT_EQ(text.str().find("no dialogs in this build"), std::string::npos) << text.str();
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + kModelbridge + L"\""), 0u);
+}
+
 TEST(KfHost, WithoutARegisteredPluginItSaysSo) {
     auto transcript = Here() + L"none.transcript";
     DWORD rc = RunProcess(L"\"" + kKfhost + L"\" \"" + Scenario() + L"\" --transcript \"" +

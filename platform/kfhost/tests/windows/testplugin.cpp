@@ -109,10 +109,37 @@ INT_PTR CALLBACK Main(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         auto base = Add(tree, Add(tree, root, L"Shared"), L"u_base");
         TreeView_SetItemState(tree, base, INDEXTOSTATEIMAGEMASK(2), TVIS_STATEIMAGEMASK);
         TreeView_Expand(tree, root, TVE_EXPAND);
+        // A list in report form, as the options dialogs have.
+        HWND list = GetDlgItem(dlg, KF_TEST_OPTIONS);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        const wchar_t* columns[] = {L"Name", L"Value"};
+        for (int i = 0; i < 2; ++i) {
+            LVCOLUMNW c{};
+            c.mask = LVCF_TEXT | LVCF_WIDTH;
+            c.cx = 120;
+            c.pszText = const_cast<wchar_t*>(columns[i]);
+            SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&c));
+        }
+        const wchar_t* rows[][2] = {{L"AutoSync", L"False"}, {L"TestCodeGen", L"True"}};
+        for (int i = 0; i < 2; ++i) {
+            LVITEMW it{};
+            it.mask = LVIF_TEXT;
+            it.iItem = i;
+            it.pszText = const_cast<wchar_t*>(rows[i][0]);
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+            it.iSubItem = 1;
+            it.pszText = const_cast<wchar_t*>(rows[i][1]);
+            SendMessageW(list, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&it));
+        }
         return TRUE;
     }
     case WM_NOTIFY: {
         auto* hdr = reinterpret_cast<NMHDR*>(lp);
+        if (hdr->idFrom == KF_TEST_OPTIONS && hdr->code == LVN_ITEMCHANGED) {
+            auto* change = reinterpret_cast<NMLISTVIEW*>(lp);
+            if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED))
+                st->notices.push_back("row " + std::to_string(change->iItem) + " selected");
+        }
         if (hdr->idFrom == KF_TEST_TREE && hdr->code == NM_CLICK) {
             // Where the click was, as a plug-in finds out: the message position.
             DWORD pos = GetMessagePos();
