@@ -18,8 +18,8 @@ using easysoap::SOAPParameter;
 using easysoap::SOAPQName;
 
 // A declared size may leave gaps for offset and positions, but not so many that one short
-// response makes the script array hold millions of empty items.
-constexpr std::uint64_t kMaxDeclaredGap = std::uint64_t{1} << 24;
+// response makes the script array hold a great many empty items.
+constexpr std::uint64_t kMaxDeclaredGap = std::uint64_t{1} << 16;
 
 struct ArrayInfoHold {
     rt::RuntimeContext* runtime;
