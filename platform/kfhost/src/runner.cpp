@@ -125,8 +125,8 @@ void Runner::Do(const Step& s, const std::string& file) {
     if (s.verb == "command") {
         std::u16string location = a.size() > 1 ? a[1] : u"";
         auto hr = Guarded([&] { return plugin_.InvokeCommand(ToInt(a[0]), location); });
-        transcript_.Add("host",
-                        "InvokeCommand " + Utf8(a[0]) + " " + QuoteText(location) + " -> " + Hr(hr));
+        transcript_.Add("host", "InvokeCommand " + Utf8(a[0]) + " " + QuoteText(location) + " -> " +
+                                    Hr(hr));
     } else if (s.verb == "state") {
         auto id = MenuId(a[0]);
         std::uint8_t state = 0;

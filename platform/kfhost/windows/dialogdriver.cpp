@@ -73,8 +73,8 @@ HTREEITEM TreeNext(HWND tree, HTREEITEM item, WPARAM how) {
 
 // 0 no check box, 1 unchecked, 2 checked.
 UINT CheckImage(HWND tree, HTREEITEM item) {
-    auto state = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                              TVIS_STATEIMAGEMASK);
+    auto state =
+        SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
     return static_cast<UINT>((state & TVIS_STATEIMAGEMASK) >> 12);
 }
 
@@ -422,8 +422,8 @@ WindowsDialogDriver::Outcome WindowsDialogDriver::Choose(const Step& step, HWND 
             return Outcome::Posted;
         }
     }
-    Fail(step, "no entry " + QuoteText(wanted) + " in control " + id + " (entries: " +
-                   (entries.empty() ? "none" : entries) + ")");
+    Fail(step, "no entry " + QuoteText(wanted) + " in control " + id +
+                   " (entries: " + (entries.empty() ? "none" : entries) + ")");
     return Outcome::Failed;
 }
 
@@ -448,8 +448,7 @@ WindowsDialogDriver::Outcome WindowsDialogDriver::Check(const Step& step, HWND t
         if (!item) {
             Fail(step, "no item " + QuoteText(name) +
                            (done.empty() ? " at the top" : " below " + QuoteText(done)) +
-                           " of tree " + id + " (items: " + (there.empty() ? "none" : there) +
-                           ")");
+                           " of tree " + id + " (items: " + (there.empty() ? "none" : there) + ")");
             return Outcome::Failed;
         }
         done += (done.empty() ? u"" : u"/") + name;
@@ -576,8 +575,8 @@ void WindowsDialogDriver::Record(HWND dialog) {
             int sel = static_cast<int>(SendMessageW(c, LB_GETCURSEL, 0, 0));
             text = sel >= 0 ? ListText(c, false, sel) : u"";
         }
-        std::string line = "  " + std::to_string(GetDlgCtrlID(c)) + " " + Utf8(cls) + " " +
-                           QuoteText(text);
+        std::string line =
+            "  " + std::to_string(GetDlgCtrlID(c)) + " " + Utf8(cls) + " " + QuoteText(text);
         if (IsClass(c, u"Button")) {
             auto type = style & BS_TYPEMASK;
             if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||

@@ -51,14 +51,14 @@ private:
     int failures_ = 0;
     bool inTick_ = false;
 
-    HWND current_ = nullptr;  // the dialog the steps since the last wait act on
+    HWND current_ = nullptr; // the dialog the steps since the last wait act on
     std::u16string currentTitle_;
-    DWORD stepSince_ = 0;     // when the front step was first tried
+    DWORD stepSince_ = 0; // when the front step was first tried
     bool stepStarted_ = false;
-    std::string retryWhy_;    // why the front step is still waiting
+    std::string retryWhy_;      // why the front step is still waiting
     HWND unattended_ = nullptr; // an active dialog with no step for it, since `idleSince_`
     DWORD idleSince_ = 0;
-    std::map<HWND, DWORD> dismissed_; // dialogs sent Cancel, and when
+    std::map<HWND, DWORD> dismissed_;     // dialogs sent Cancel, and when
     std::map<HWND, std::u16string> seen_; // dialogs already in the transcript, by title
 
     struct Click {

@@ -90,8 +90,7 @@ INT_PTR CALLBACK Main(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageW(dlg, KF_TEST_NAME, EM_LIMITTEXT, 12, 0);
         SetDlgItemTextW(dlg, KF_TEST_MODEL, L"C:\\models\\sales.oom");
         for (auto mode : {L"Replace target", L"Update target", L"Check only"})
-            SendDlgItemMessageW(dlg, KF_TEST_MODE, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(mode));
+            SendDlgItemMessageW(dlg, KF_TEST_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
         SendDlgItemMessageW(dlg, KF_TEST_MODE, CB_SETCURSEL, 0, 0);
         for (auto lib : {L"orders.kfl", L"shared.kfl", L"base.kfl"})
             SendDlgItemMessageW(dlg, KF_TEST_LIBRARIES, LB_ADDSTRING, 0,
@@ -178,8 +177,8 @@ INT_PTR CALLBACK Main(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             HWND tree = GetDlgItem(dlg, KF_TEST_TREE);
             std::u16string checked;
             Checked(tree, TreeView_GetRoot(tree), u"", checked);
-            int lib = static_cast<int>(SendDlgItemMessageW(dlg, KF_TEST_LIBRARIES, LB_GETCURSEL,
-                                                           0, 0));
+            int lib =
+                static_cast<int>(SendDlgItemMessageW(dlg, KF_TEST_LIBRARIES, LB_GETCURSEL, 0, 0));
             wchar_t library[64] = {};
             if (lib >= 0)
                 SendDlgItemMessageW(dlg, KF_TEST_LIBRARIES, LB_GETTEXT, lib,
@@ -188,10 +187,9 @@ INT_PTR CALLBACK Main(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 t.Add("test", n);
             t.Add("test", "OK name=" + QuoteText(Text(GetDlgItem(dlg, KF_TEST_NAME))) +
                               " mode=" + QuoteText(Text(GetDlgItem(dlg, KF_TEST_MODE))) +
-                              " library=" + QuoteText(U(library)) + " backup=" +
-                              (IsDlgButtonChecked(dlg, KF_TEST_BACKUP) ? "1" : "0"));
-            t.Add("test", "checked " + QuoteText(checked) + " details " +
-                              QuoteText(st->details));
+                              " library=" + QuoteText(U(library)) +
+                              " backup=" + (IsDlgButtonChecked(dlg, KF_TEST_BACKUP) ? "1" : "0"));
+            t.Add("test", "checked " + QuoteText(checked) + " details " + QuoteText(st->details));
             EndDialog(dlg, IDOK);
             return TRUE;
         }
