@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <charconv>
 #include <vector>
 
 #include "modelbridge.h"
@@ -160,10 +161,14 @@ public:
                 d->Release();
         } else if (method == u"FindInDiagram")
             hr = s->FindInDiagram(b[0], b[1], b[2]);
-        else if (method == u"NewModel")
-            hr = s->NewModel(args.empty() ? 0
-                                          : std::stol(std::string(args[0].begin(), args[0].end())));
-        else if (method == u"CodeGeneration")
+        else if (method == u"NewModel") {
+            // The kind is a scenario word: anything but a 32-bit number is a bad argument.
+            long kind = 0;
+            std::string text = args.empty() ? "0" : pluginhost::Utf8(args[0]);
+            auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), kind);
+            hr = ec == std::errc() && end == text.data() + text.size() ? s->NewModel(kind)
+                                                                       : E_INVALIDARG;
+        } else if (method == u"CodeGeneration")
             hr = s->CodeGeneration();
         else if (method == u"CheckModel")
             hr = s->CheckModel();
