@@ -369,7 +369,10 @@ private:
                 if (!(name == kHref))
                     p.AddAttribute(name) = value;
             }
-            p.ClearChildren();
+            // The element's own children may be the target or hold other targets: they stay
+            // alive, out of the tree, until the builder ends.
+            discarded_.emplace_back();
+            discarded_.back().swap(p.GetArray());
             if (IsNil(p)) {
                 p.SetNull(true);
             } else if (content->GetArray().empty()) {
@@ -397,6 +400,7 @@ private:
     int bodyDepth_ = 0;
     std::unique_ptr<SOAPParameter> method_;
     std::vector<std::unique_ptr<SOAPParameter>> others_; // multiRef targets
+    std::vector<SOAPParameter::Array> discarded_;        // replaced by href content
     std::unordered_map<std::string, const SOAPParameter*> ids_;
     std::unordered_set<const SOAPParameter*> path_;
     std::size_t hrefs_ = 0, nodes_ = 0;

@@ -61,6 +61,13 @@ TEST(ResponseParser, ResolvesMultiRefReferences) {
     EXPECT_EQ(r.GetMethod().GetParameter("other").GetParameter("x").GetString(), "1");
 }
 
+TEST(ResponseParser, ReferenceIntoItsOwnChildrenKeepsTheTarget) {
+    const SOAPResponse r = ParseResponse(Envelope("<m:R xmlns:m=\"urn:q\"><a href=\"#b\"><b id=\"b\">"
+                                                  "<v>1</v></b></a><c href=\"#b\"/></m:R>"));
+    EXPECT_EQ(r.GetMethod().GetParameter("a").GetParameter("v").GetString(), "1");
+    EXPECT_EQ(r.GetMethod().GetParameter("c").GetParameter("v").GetString(), "1");
+}
+
 TEST(ResponseParser, FaultCarriesTaggedSections) {
     try {
         ParseResponse(soaptest::FaultEnvelope("soap:Server", "Boom", "line 7"));

@@ -54,7 +54,6 @@ public:
     bool IsStruct() const { return struct_ || !children_.empty(); }
     void SetIsStruct() { struct_ = true; }
 
-    void ClearChildren() { children_.clear(); }
     // Back to an empty value: no text, no children, no attributes, not nil.
     void ClearValue();
 
