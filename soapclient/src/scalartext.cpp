@@ -20,11 +20,15 @@ using easysoap::SOAPException;
 bool IsCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -61,8 +65,8 @@ std::string FormatGeneral(double value, int precision) {
     if (std::isinf(value))
         return value < 0 ? "-INF" : "INF";
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, precision);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     return Upper(std::string(buffer, result.ptr));
 }
 
@@ -149,9 +153,7 @@ ParsedDouble ParseCDouble(std::string_view text) {
     bool hex = false;
     std::size_t start = 0;
     if (rest.size() > 2 && rest[0] == '0' && LowerAscii(rest[1]) == 'x' &&
-        (IsHexDigit(rest[2]) ||
-         (rest[2] == '.' && rest.size() > 3 &&
-          IsHexDigit(rest[3])))) {
+        (IsHexDigit(rest[2]) || (rest[2] == '.' && rest.size() > 3 && IsHexDigit(rest[3])))) {
         hex = true;
         start = 2;
     }
@@ -267,8 +269,7 @@ std::string FormatSeconds(double second) {
 
 } // namespace
 
-std::string FormatMessage(std::string_view prefix, std::string_view text,
-                          std::string_view suffix) {
+std::string FormatMessage(std::string_view prefix, std::string_view text, std::string_view suffix) {
     std::string message;
     message.reserve(prefix.size() + text.size() + suffix.size());
     message.append(prefix).append(text).append(suffix);
@@ -325,9 +326,9 @@ int DecimalTextReader::Compare(std::int64_t value) const {
     const bool valueNegative = value < 0;
     if (negative_ != valueNegative)
         return negative_ ? -1 : 1;
-    const std::uint64_t magnitude =
-        valueNegative ? std::uint64_t(0) - static_cast<std::uint64_t>(value)
-                      : static_cast<std::uint64_t>(value);
+    const std::uint64_t magnitude = valueNegative
+                                        ? std::uint64_t(0) - static_cast<std::uint64_t>(value)
+                                        : static_cast<std::uint64_t>(value);
     const std::string digits = magnitude == 0 ? std::string() : std::to_string(magnitude);
     int order; // of this number's magnitude against the value's
     if (integer_.size() != digits.size())
@@ -358,8 +359,12 @@ std::string FormatInteger(std::int64_t value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string FormatFloat(float value) { return FormatGeneral(static_cast<double>(value), 9); }
-std::string FormatDouble(double value) { return FormatGeneral(value, 18); }
+std::string FormatFloat(float value) {
+    return FormatGeneral(static_cast<double>(value), 9);
+}
+std::string FormatDouble(double value) {
+    return FormatGeneral(value, 18);
+}
 
 double ReadDouble(std::string_view text) {
     if (EqualsNoCase(text, "INF"))
@@ -376,9 +381,9 @@ double ReadDouble(std::string_view text) {
             ConvertFailure(text);
     }
     if (parsed.outOfRange) {
-        throw SOAPException(FormatMessage(
-            parsed.tooSmall ? "Double floating-point underflow: " : "Double floating-point overflow: ",
-            text));
+        throw SOAPException(FormatMessage(parsed.tooSmall ? "Double floating-point underflow: "
+                                                          : "Double floating-point overflow: ",
+                                          text));
     }
     return parsed.value;
 }

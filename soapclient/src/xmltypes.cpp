@@ -41,23 +41,35 @@ bool InGroup(NamespaceGroup group, std::u16string_view ns) {
     return false;
 }
 
-[[noreturn]] void Fail(const std::string& message) { throw SOAPException(message); }
+[[noreturn]] void Fail(const std::string& message) {
+    throw SOAPException(message);
+}
 
 // Integer rows: the slot member that the row's script type uses.
 template <typename T> T& Member(ValueSlot& slot);
-template <> std::int16_t& Member(ValueSlot& s) { return s.data.int16; }
-template <> std::uint16_t& Member(ValueSlot& s) { return s.data.uint16; }
-template <> std::int32_t& Member(ValueSlot& s) { return s.data.int32; }
-template <> std::uint32_t& Member(ValueSlot& s) { return s.data.uint32; }
-template <> std::int64_t& Member(ValueSlot& s) { return s.data.int64; }
+template <> std::int16_t& Member(ValueSlot& s) {
+    return s.data.int16;
+}
+template <> std::uint16_t& Member(ValueSlot& s) {
+    return s.data.uint16;
+}
+template <> std::int32_t& Member(ValueSlot& s) {
+    return s.data.int32;
+}
+template <> std::uint32_t& Member(ValueSlot& s) {
+    return s.data.uint32;
+}
+template <> std::int64_t& Member(ValueSlot& s) {
+    return s.data.int64;
+}
 template <typename T> T Member(const ValueSlot& slot) {
     return Member<T>(const_cast<ValueSlot&>(slot));
 }
 
 // One integer row: the range received texts must keep, its message, and the range that
 // values sent must keep (only some rows check what they send).
-template <typename T, rt::ValueType Type, std::int64_t Min, std::int64_t Max,
-          std::int64_t SendMin, std::int64_t SendMax>
+template <typename T, rt::ValueType Type, std::int64_t Min, std::int64_t Max, std::int64_t SendMin,
+          std::int64_t SendMax>
 struct IntegerRow {
     static const char* message;
     static const char* sendMessage;
@@ -82,12 +94,12 @@ using UnsignedByteRow = IntegerRow<std::uint16_t, rt::ValueType::UInt, 0, 255, 0
 using ByteRow = IntegerRow<std::int16_t, rt::ValueType::Int, -128, 127, -128, 127>;
 using ShortRow = IntegerRow<std::int16_t, rt::ValueType::Int, -32768, 32767, kI64Min, kI64Max>;
 using UnsignedShortRow = IntegerRow<std::uint16_t, rt::ValueType::UInt, 0, 65535, kI64Min, kI64Max>;
-using IntRow = IntegerRow<std::int32_t, rt::ValueType::Long, -2147483648LL, 2147483647, kI64Min,
-                          kI64Max>;
-using UnsignedIntRow = IntegerRow<std::uint32_t, rt::ValueType::ULong, 0, 4294967295LL, kI64Min,
-                                  kI64Max>;
-using LongRow = IntegerRow<std::int64_t, rt::ValueType::LongLong, kI64Min, kI64Max, kI64Min,
-                           kI64Max>;
+using IntRow =
+    IntegerRow<std::int32_t, rt::ValueType::Long, -2147483648LL, 2147483647, kI64Min, kI64Max>;
+using UnsignedIntRow =
+    IntegerRow<std::uint32_t, rt::ValueType::ULong, 0, 4294967295LL, kI64Min, kI64Max>;
+using LongRow =
+    IntegerRow<std::int64_t, rt::ValueType::LongLong, kI64Min, kI64Max, kI64Min, kI64Max>;
 using UnsignedLongRow = IntegerRow<std::int64_t, rt::ValueType::LongLong, 0, kI64Max, 0, kI64Max>;
 
 // "integer" would be the same type as LongRow; its message differs, so it reads with a
@@ -106,8 +118,8 @@ template <> const char* UnsignedIntRow::message = "Value exceeds XML unsigned in
 template <> const char* UnsignedIntRow::sendMessage = "";
 template <> const char* LongRow::message = "Value exceeds XML long";
 template <> const char* LongRow::sendMessage = "";
-template <> const char* UnsignedLongRow::message =
-    "Can't handle XML unsignedLong > 9223372036854775807";
+template <>
+const char* UnsignedLongRow::message = "Can't handle XML unsignedLong > 9223372036854775807";
 template <> const char* UnsignedLongRow::sendMessage = "XML unsigned long can't < 0";
 
 void IntegerFromText(rt::RuntimeContext*, std::string_view text, ValueSlot& slot) {
@@ -219,7 +231,9 @@ void DateTimeFromText(rt::RuntimeContext* runtime, std::string_view text, ValueS
 }
 
 // duration and timeInstant carry no value: sent empty, received text ignored.
-std::string EmptyText(rt::RuntimeContext*, const ValueSlot&) { return {}; }
+std::string EmptyText(rt::RuntimeContext*, const ValueSlot&) {
+    return {};
+}
 void DurationFromText(rt::RuntimeContext*, std::string_view, ValueSlot& slot) {
     slot.type = rt::ValueType::Double;
 }
@@ -234,8 +248,7 @@ std::string_view BlobBytes(rt::RuntimeContext* runtime, const ValueSlot& slot) {
         return {};
     return {static_cast<const char*>(bytes), length};
 }
-void SetBlob(rt::RuntimeContext* runtime, const std::vector<std::uint8_t>& bytes,
-             ValueSlot& slot) {
+void SetBlob(rt::RuntimeContext* runtime, const std::vector<std::uint8_t>& bytes, ValueSlot& slot) {
     slot.data.handle = runtime->NewBlob(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     slot.type = rt::ValueType::Blob;
 }

@@ -29,10 +29,10 @@ TEST(DecimalTextReader, AcceptsOnlyPlainDecimalTexts) {
         const char* integer;
         const char* fraction;
     };
-    for (const Case& c : {Case{"007", false, "7", ""}, Case{" \t-12.500 \r\n", true, "12", "5"},
-                          Case{"+0.0", false, "", ""}, Case{"-0", false, "", ""},
-                          Case{".25", false, "", "25"}, Case{"9223372036854775808", false,
-                                                            "9223372036854775808", ""}}) {
+    for (const Case& c :
+         {Case{"007", false, "7", ""}, Case{" \t-12.500 \r\n", true, "12", "5"},
+          Case{"+0.0", false, "", ""}, Case{"-0", false, "", ""}, Case{".25", false, "", "25"},
+          Case{"9223372036854775808", false, "9223372036854775808", ""}}) {
         SCOPED_TRACE(c.text);
         const DecimalTextReader r(c.text);
         EXPECT_EQ(r.negative(), c.negative);
@@ -179,8 +179,8 @@ TEST(ScalarText, IgnoresTheProcessLocale) {
 #if defined(__linux__)
     const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kf-locales";
     std::filesystem::create_directories(dir);
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
-                                "' >/dev/null 2>&1";
+    const std::string command =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
     if (!std::filesystem::exists(dir / "de_DE.UTF-8"))
         (void)std::system(command.c_str());
     setenv("LOCPATH", dir.c_str(), 1);
@@ -198,7 +198,8 @@ TEST(ScalarText, IgnoresTheProcessLocale) {
     EXPECT_EQ(FormatFloat(-0.25f), "-0.25");
     EXPECT_EQ(ReadDouble("1.5"), 1.5);
     EXPECT_EQ(ReadFloat("2.75"), 2.75f);
-    EXPECT_EQ(Failure([] { ReadDouble("1,5"); }), "Could not convert string to floating point: '1,5'");
+    EXPECT_EQ(Failure([] { ReadDouble("1,5"); }),
+              "Could not convert string to floating point: '1,5'");
     EXPECT_EQ(FormatTime({1, 2, 3.5}), "01:02:03.500");
     EXPECT_DOUBLE_EQ(ReadTime("01:02:03.5").second, 3.5);
 #else

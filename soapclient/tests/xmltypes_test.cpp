@@ -198,7 +198,8 @@ TEST_F(XmlTypes, ReceivedTextsAndTheirLimits) {
         {u"xsd:float", ValueType::Real, "1e39", "Floating-point overflow: 1e39"},
         {u"xsd:double", ValueType::Double, "inf", "Floating-point overflow: inf"},
         {u"xsd:double", ValueType::Double, "nan", "0"},
-        {u"xsd:double", ValueType::Double, "1x", "Could not convert string to floating point: '1x'"},
+        {u"xsd:double", ValueType::Double, "1x",
+         "Could not convert string to floating point: '1x'"},
         {u"xsd:double", ValueType::Double, "1e999", "Double floating-point overflow: 1e999"},
         {u"xsd:decimal", ValueType::Decimal, " 0012.3400 ", "12.3400"},
         {u"xsd:decimal", ValueType::Decimal, "999999999999999999.9",
@@ -228,16 +229,21 @@ TEST_F(XmlTypes, ReceivedTextsAndTheirLimits) {
 }
 
 TEST_F(XmlTypes, SentValuesOutsideTheRowFail) {
-    EXPECT_EQ(Failure([&] { Encode(Slot(ValueType::Int, [](auto& d) { d.int16 = 300; }), u"xsd:byte"); }),
-              "Value exceeds XML byte");
-    EXPECT_EQ(Failure([&] { Encode(Slot(ValueType::Int, [](auto& d) { d.int16 = -129; }), u"xsd:byte"); }),
+    EXPECT_EQ(
+        Failure([&] { Encode(Slot(ValueType::Int, [](auto& d) { d.int16 = 300; }), u"xsd:byte"); }),
+        "Value exceeds XML byte");
+    EXPECT_EQ(Failure([&] {
+                  Encode(Slot(ValueType::Int, [](auto& d) { d.int16 = -129; }), u"xsd:byte");
+              }),
               "Value exceeds XML byte");
     EXPECT_EQ(Failure([&] {
-                  Encode(Slot(ValueType::UInt, [](auto& d) { d.uint16 = 256; }), u"xsd:unsignedByte");
+                  Encode(Slot(ValueType::UInt, [](auto& d) { d.uint16 = 256; }),
+                         u"xsd:unsignedByte");
               }),
               "Value exceeds XML unsignedByte");
     EXPECT_EQ(Failure([&] {
-                  Encode(Slot(ValueType::LongLong, [](auto& d) { d.int64 = -1; }), u"xsd:unsignedLong");
+                  Encode(Slot(ValueType::LongLong, [](auto& d) { d.int64 = -1; }),
+                         u"xsd:unsignedLong");
               }),
               "XML unsigned long can't < 0");
     EXPECT_EQ(Encode(Slot(ValueType::Double, [](auto& d) { d.dbl = std::nan(""); }), u"xsd:double"),
@@ -269,7 +275,8 @@ TEST_F(XmlTypes, NullsAreNilElementsWithoutType) {
 
 TEST_F(XmlTypes, LookupByNamespaceGroupPrefixAndBase) {
     for (const char16_t* name : {u"xsd:int", u"xsd2:int", u"old:int", u"old2:int", u"XSD:int"})
-        EXPECT_EQ(LookupRow(&rt_, types_, name, ValueType::Long).row->localName, u"int") << ToUtf8(name);
+        EXPECT_EQ(LookupRow(&rt_, types_, name, ValueType::Long).row->localName, u"int")
+            << ToUtf8(name);
     EXPECT_EQ(LookupRow(&rt_, types_, u"enc2:base64", ValueType::Blob).row->localName, u"base64");
     const auto unmapped = [&](const char16_t* name, ValueType type) {
         return Failure([&] { LookupRow(&rt_, types_, name, type); });

@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (value < min || value > max || reader.Compare(value) != 0)
                     std::abort();
                 if (kf::soap::FormatInteger(value) !=
-                    (value == 0 ? "0" : (reader.negative() ? "-" : "") +
-                                            std::string(reader.integerDigits())))
+                    (value == 0
+                         ? "0"
+                         : (reader.negative() ? "-" : "") + std::string(reader.integerDigits())))
                     std::abort();
             } catch (const kf::easysoap::SOAPException&) {
             }
