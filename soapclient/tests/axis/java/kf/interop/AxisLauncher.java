@@ -16,8 +16,9 @@ import org.apache.axis.transport.http.SimpleAxisServer;
 /**
  * Runs the standalone Axis server on a free loopback port with the services of a WSDD file:
  *   AxisLauncher WSDD PORTFILE [PROBE-SERVICE]
- * The port is written to PORTFILE ("-": nowhere) once the probe service answers its WSDL, so whoever waits for the file finds a deployed, answering server. The server stops
- * when standard input ends, so a JVM never outlives the process that started it.
+ * The port is written to PORTFILE ("-": nowhere) once the probe service answers its WSDL,
+ * so whoever waits for the file finds a deployed, answering server. The server stops when
+ * standard input ends, so a JVM never outlives the process that started it.
  */
 public final class AxisLauncher {
     public static void main(String[] args) throws Exception {
