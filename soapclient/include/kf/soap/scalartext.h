@@ -82,7 +82,7 @@ TimeFields ReadTime(std::string_view text);
 void ReadDateTime(std::string_view text, DateFields& date, TimeFields& time);
 
 // "<prefix>" with the text, cut to the length a formatted message may have.
-std::string FormatMessage(std::string_view prefix, std::string_view text,
+std::string CappedMessage(std::string_view prefix, std::string_view text,
                           std::string_view suffix = {});
 
 } // namespace kf::soap
