@@ -210,6 +210,35 @@ TEST_F(Arrays, IntegerGapsAreNotNumbers) {
               "Invalid number format: ");
 }
 
+TEST_F(Arrays, LongItemsRoundTripThroughTheIntRow) {
+    if (!FindRowByName(&rt_, proxy_, u"xsd:int"))
+        GTEST_SKIP() << "no int row in this build";
+    const rt::ArrayHandle longs = rt_.NewUnboundedArray(rt::ValueType::Long);
+    std::int32_t i = 1;
+    rt_.SetLongArrayItem(longs, &i, -7);
+    i = 3;
+    rt_.SetLongArrayItem(longs, &i, 2147483647);
+    i = 2;
+    rt_.SetArrayItemNull(longs, &i);
+    for (ElementForm form : {ElementForm::SoapEncodedArray, ElementForm::LiteralArray}) {
+        SOAPParameter element("n");
+        ValueSlot out = ArraySlot(longs, rt::ValueType::Long);
+        Encode(element, out, u"xsd:int", form);
+        ASSERT_EQ(element.GetArray().size(), 3u);
+        EXPECT_EQ(element.GetArray()[0]->GetString(), "-7");
+        EXPECT_TRUE(element.GetArray()[1]->IsNull());
+        ValueSlot in = ArraySlot(rt_.NewUnboundedArray(rt::ValueType::Long), rt::ValueType::Long);
+        Decode(element, in, u"xsd:int", form);
+        ASSERT_EQ(rt_.GetArrayLength(in.data.handle), 3u);
+        bool isNull = false;
+        i = 3;
+        EXPECT_EQ(rt_.GetLongArrayItem(in.data.handle, &i, isNull), 2147483647);
+        i = 2;
+        rt_.GetLongArrayItem(in.data.handle, &i, isNull);
+        EXPECT_TRUE(isNull);
+    }
+}
+
 TEST_F(Arrays, LiteralDecodeTakesEveryChildInOrder) {
     SOAPParameter element("names");
     element.AddParameter("item").SetValue("a");
