@@ -96,6 +96,27 @@ template <class F> std::int32_t Runner::Guarded(F call) {
     return hr;
 }
 
+void Runner::HostFixture(const std::vector<std::u16string>& words) {
+    if (side_)
+        side_->Fixture(words);
+    else
+        pluginhost::ApplyHostFixtureLine(host_.fixture, words);
+}
+
+void Runner::DumpMenus(const std::u16string& menuId) {
+    if (side_)
+        side_->DumpMenus(menuId);
+    else
+        host_.DumpMenus(menuId);
+}
+
+void Runner::FreeMenus() {
+    if (side_)
+        side_->FreeMenus();
+    else
+        host_.FreeMenus();
+}
+
 void Runner::Start() {
     // Guarded too: a dialog nobody expects is closed instead of hanging the run.
     auto hr = Guarded([&] { return plugin_.SetSite(); });
@@ -114,7 +135,7 @@ void Runner::Start() {
 void Runner::Stop() {
     auto hr = Guarded([&] { return plugin_.Terminate(); });
     transcript_.Add("host", "Terminate -> " + Hr(hr));
-    host_.FreeMenus();
+    FreeMenus();
     transcript_.Add("host", "Release");
     FlushJournal();
 }
@@ -136,8 +157,8 @@ void Runner::Do(const Step& s, const std::string& file) {
                                     Hr(hr) + " state=" + std::to_string(state));
     } else if (s.verb == "menu") {
         if (a[0] == u"main") {
-            host_.DumpMenus(MenuId(u"main"));
-            host_.DumpMenus(MenuId(u"repository"));
+            DumpMenus(MenuId(u"main"));
+            DumpMenus(MenuId(u"repository"));
         } else {
             auto hr = Guarded([&] { return plugin_.GetContextMenu(a[0]); });
             transcript_.Add("host", "GetContextMenu " + QuoteText(a[0]) + " -> " + Hr(hr));
@@ -145,7 +166,7 @@ void Runner::Do(const Step& s, const std::string& file) {
                 {u"Target", u"target"}, {u"Library", u"library"}, {u"KFObject", u"object"}};
             for (auto [name, menu] : kinds)
                 if (name == a[0])
-                    host_.DumpMenus(MenuId(menu));
+                    DumpMenus(MenuId(menu));
         }
     } else if (s.verb == "notify") {
         auto hr = Guarded([&] { return plugin_.Notify(ToInt(a[0]), a[1]); });
@@ -165,7 +186,7 @@ void Runner::Do(const Step& s, const std::string& file) {
         transcript_.Add("fixture", s.verb == "fixture" ? Utf8(a[0]) : "reset");
     } else if (s.verb == "host") {
         try {
-            pluginhost::ApplyHostFixtureLine(host_.fixture, a);
+            HostFixture(a);
         } catch (const std::invalid_argument& e) {
             throw ScenarioError(file, s.line, e.what());
         }
@@ -186,7 +207,8 @@ void Runner::Do(const Step& s, const std::string& file) {
         FlushJournal();
         auto wanted = Utf8(a[0]);
         bool found = false;
-        for (const auto& l : transcript_.Lines())
+        auto lines = lines_ ? lines_() : transcript_.Lines();
+        for (const auto& l : lines)
             if (l.find(wanted) != std::string::npos && l.rfind("expect", 0) != 0)
                 found = true;
         if (found != (s.verb == "expect")) {

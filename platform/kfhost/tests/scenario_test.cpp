@@ -134,5 +134,57 @@ TEST(Runner, HandsQueuedDialogStepsToTheDriverAroundEveryPluginCall) {
     EXPECT_EQ(t.Lines().back(), "dialog: not shown: step at s:7 (set 20007 \"x\")");
 }
 
+// Records what the runner hands to the host's side; refuses "painters many".
+class FakeHostSide final : public HostSide {
+public:
+    void Fixture(const std::vector<std::u16string>& words) override {
+        if (words.size() > 1 && words[1] == u"many")
+            throw std::invalid_argument("expected a number, got 'many'");
+        calls.push_back("fixture " + pluginhost::Utf8(words[0]));
+    }
+    void DumpMenus(const std::u16string& menuId) override {
+        calls.push_back("dump " + pluginhost::Utf8(menuId));
+    }
+    void FreeMenus() override { calls.push_back("free"); }
+    std::vector<std::string> calls;
+};
+
+TEST(Runner, HostLinesMenusAndFreeingGoToTheHostSideAndExpectReadsTheGivenLines) {
+    pluginhost::Transcript t;
+    pluginhost::HostServices host(t);
+    auto plugin = NotImplementedPlugin();
+    Runner runner(host, t, *plugin, {}, {});
+    FakeHostSide side;
+    runner.SetHostSide(&side);
+    // Lines another module wrote to the shared transcript file.
+    runner.SetTranscriptLines([&] {
+        auto lines = t.Lines();
+        lines.push_back("menu: popup \"Draftora\"");
+        return lines;
+    });
+    auto steps = ParseScenario("host painters 3\n"
+                               "menu Library\n"
+                               "menu main\n"
+                               "expect \"menu: popup \\\"Draftora\\\"\"\n",
+                               "s");
+    EXPECT_EQ(runner.Run(steps, "s"), 0);
+    EXPECT_EQ(side.calls, (std::vector<std::string>{
+                              "fixture painters", "dump {4D7E0104-AE48-48AC-AEDF-B84887CE5CE8}",
+                              "dump {4D7E0101-AE48-48AC-AEDF-B84887CE5CE8}",
+                              "dump {4D7E0102-AE48-48AC-AEDF-B84887CE5CE8}", "free"}));
+    // The runner's own services were left alone.
+    EXPECT_EQ(host.fixture.openPainters, 0);
+    for (const auto& l : t.Lines())
+        EXPECT_EQ(l.rfind("menu:", 0), std::string::npos) << l;
+
+    // A line the host side refuses names the scenario's file and line.
+    try {
+        runner.Run(ParseScenario("\nhost painters many\n", "bad.scenario"), "bad.scenario");
+        ADD_FAILURE() << "no error";
+    } catch (const ScenarioError& e) {
+        EXPECT_STREQ(e.what(), "bad.scenario:2: expected a number, got 'many'");
+    }
+}
+
 } // namespace
 } // namespace kf::kfhost

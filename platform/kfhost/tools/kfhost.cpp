@@ -14,6 +14,7 @@
 
 #include "../windows/complugin.h"
 #include "../windows/dialogdriver.h"
+#include "../windows/hostdll.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -62,7 +63,9 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::string error;
-    auto plugin = kf::kfhost::LoadRegisteredPlugin(error);
+    HMODULE pluginHost = kf::kfhost::LoadPluginHost(error);
+    auto hostSide = pluginHost ? kf::kfhost::PluginHostSide(pluginHost, error) : nullptr;
+    auto plugin = hostSide ? kf::kfhost::LoadRegisteredPlugin(pluginHost, error) : nullptr;
     if (!plugin) {
         std::cerr << "kfhost: " << error << "\n";
         return 2;
@@ -81,6 +84,16 @@ int main(int argc, char** argv) {
     kf::kfhost::Runner runner(host, transcript, *plugin, toolFixture, journal);
     kf::kfhost::WindowsDialogDriver dialogs(transcript);
     runner.SetDialogDriver(&dialogs);
+    // Host fixture lines and menus are pluginhost.dll's; its lines join the file, where
+    // `expect` looks for them.
+    runner.SetHostSide(hostSide.get());
+    runner.SetTranscriptLines([transcriptFile] {
+        std::vector<std::string> lines;
+        std::ifstream in(transcriptFile, std::ios::binary);
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        return lines;
+    });
 #else
     // In memory: the tool's core. The plug-in's portable service logic plugs in here.
     kf::draftora::Tool tool;

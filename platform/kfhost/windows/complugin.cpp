@@ -219,12 +219,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<HostedPlugin> LoadRegisteredPlugin(std::string& error) {
-    HMODULE host = LoadLibraryW(L"pluginhost.dll");
-    if (!host) {
-        error = "pluginhost.dll not found";
-        return nullptr;
-    }
+std::unique_ptr<HostedPlugin> LoadRegisteredPlugin(HMODULE host, std::string& error) {
     using GetFn = HRESULT(__stdcall*)(IUnknown**);
     auto get = reinterpret_cast<GetFn>(
         reinterpret_cast<void*>(GetProcAddress(host, "IKFPGetServiceProvider")));

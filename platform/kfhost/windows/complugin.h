@@ -1,6 +1,8 @@
 // The registered plug-in, found as the IDE finds it and driven through COM.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
@@ -9,7 +11,8 @@
 namespace kf::kfhost {
 
 // Finds the KFPlugins\Services entry whose Type is "user", creates its class and hands it
-// pluginhost.dll's service provider as its site. Null with `error` set when that fails.
-std::unique_ptr<HostedPlugin> LoadRegisteredPlugin(std::string& error);
+// the service provider of `host` (pluginhost.dll) as its site. Null with `error` set when
+// that fails.
+std::unique_ptr<HostedPlugin> LoadRegisteredPlugin(HMODULE host, std::string& error);
 
 } // namespace kf::kfhost

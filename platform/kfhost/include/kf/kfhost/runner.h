@@ -56,6 +56,18 @@ public:
 // A dialog step as the transcript names it: `wait "Plug-in Options"`, `press 1`.
 std::string StepText(const Step& step);
 
+// The host's own part of a run: host fixture lines, and the menus the plug-in handed over
+// (printed by menu id, freed at the end). Without one the runner uses its HostServices; the
+// Windows build goes through pluginhost.dll, which holds the plug-in's menus.
+class HostSide {
+public:
+    virtual ~HostSide() = default;
+    // Throws std::invalid_argument for a malformed line.
+    virtual void Fixture(const std::vector<std::u16string>& words) = 0;
+    virtual void DumpMenus(const std::u16string& menuId) = 0;
+    virtual void FreeMenus() = 0;
+};
+
 // Menu ids of the IDE: main, repository, target, library, script object.
 std::u16string MenuId(std::u16string_view name); // empty for an unknown name
 
@@ -67,6 +79,13 @@ public:
 
     // Null: no dialogs (the in-memory build); queued dialog steps are reported, not played.
     void SetDialogDriver(DialogDriver* driver) { dialogs_ = driver; }
+    // Null: the HostServices given above.
+    void SetHostSide(HostSide* side) { side_ = side; }
+    // What `expect` searches; by default the lines of the transcript given above. Lines
+    // that other modules add to a shared transcript file are only seen this way.
+    void SetTranscriptLines(std::function<std::vector<std::string>()> lines) {
+        lines_ = std::move(lines);
+    }
 
     // Start, steps, stop; the number of failed expectations and dialog steps.
     int Run(const std::vector<Step>& steps, const std::string& file);
@@ -76,6 +95,9 @@ private:
     void Stop();
     void Do(const Step& step, const std::string& file);
     void FlushJournal();
+    void HostFixture(const std::vector<std::u16string>& words);
+    void DumpMenus(const std::u16string& menuId);
+    void FreeMenus();
     // Every call into the plug-in goes through here, so queued dialog steps meet its dialogs.
     template <class F> std::int32_t Guarded(F call);
 
@@ -87,6 +109,8 @@ private:
     std::size_t journalSeen_ = 0;
     std::deque<Step> dialogQueue_;
     DialogDriver* dialogs_ = nullptr;
+    HostSide* side_ = nullptr;
+    std::function<std::vector<std::string>()> lines_;
     std::string file_;
     int failures_ = 0;
 };
