@@ -1,5 +1,5 @@
 // Fault switches and starting state of the modelling tool, from a fixture file that
-// KF_DRAFTORA_FIXTURE names (the same file in both lanes). Format: see modelbridge/HOSTING.md.
+// KF_DRAFTORA_FIXTURE names (the same file in both lanes). Format: see the README.
 #pragma once
 
 #include <optional>

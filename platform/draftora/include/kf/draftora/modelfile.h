@@ -1,4 +1,4 @@
-// Model files: a versioned text format of ours (see modelbridge/HOSTING.md). Save then
+// Model files: a versioned text format of ours (see the README). Save then
 // open gives the same model.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Scenario files for the host program: one step a line (language: modelbridge/HOSTING.md).
+// Scenario files for the host program: one step a line (language: see the README).
 #pragma once
 
 #include <stdexcept>

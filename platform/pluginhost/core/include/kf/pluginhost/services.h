@@ -47,7 +47,7 @@ struct HostFixture {
     bool workspaceOpen = true;                            // GetWorkspace succeeds
 };
 
-// Applies one fixture line (see HOSTING.md, host fixture); throws std::invalid_argument.
+// Applies one fixture line (see the README, Host fixture); throws std::invalid_argument.
 void ApplyHostFixtureLine(HostFixture& fixture, const std::vector<std::u16string>& words);
 
 class HostServices {

@@ -1,5 +1,5 @@
 // Targets, libraries and their entries as files: what both stand-ins (the IDE framework
-// and its host program) read and write. Formats: see modelbridge/HOSTING.md.
+// and its host program) read and write. Formats: see the README.
 #pragma once
 
 #include <filesystem>
