@@ -135,7 +135,6 @@ double Seconds(const std::function<void()>& f) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Best of `rounds`: the machine is shared, the fastest round is the least disturbed.
 // Best of `rounds` of what `timed` measures (its seconds): the machine is shared, the fastest
 // round is the least disturbed.
 double Best(int rounds, const std::function<double()>& timed) {
@@ -153,8 +152,7 @@ void Figure(const std::string& name, double value, const char* unit) {
     std::printf("  %-52s %12.3f %s\n", name.c_str(), value, unit);
 }
 
-void Target(const std::string& name, double value, const char* unit, bool atMost,
-            double limit) {
+void Target(const std::string& name, double value, const char* unit, bool atMost, double limit) {
     const bool ok = atMost ? value <= limit : value >= limit;
     if (!ok)
         ++g_missed;
@@ -169,25 +167,13 @@ const char* KindName(Kind k) {
     return k == Kind::Ints ? "ints" : k == Kind::Strings ? "strings" : "structures";
 }
 
-// Text as it stands in XML: strings carry an escaped character, as real names do.
-std::string ItemXml(Kind k, std::size_t i) {
-    switch (k) {
-    case Kind::Ints:
-        return std::to_string(i * 7919 % 2000000000);
-    case Kind::Strings:
-        return "name-" + std::to_string(i) + " &amp; co";
-    case Kind::Structs:
-        break;
-    }
-    return {};
-}
-
-const char* kEnvelopeHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\""
-                            " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-                            " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-                            " xmlns:enc=\"http://schemas.xmlsoap.org/soap/encoding/\""
-                            " xmlns:m=\"urn:bench\"><soap:Body>";
+const char* kEnvelopeHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\""
+    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+    " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+    " xmlns:enc=\"http://schemas.xmlsoap.org/soap/encoding/\""
+    " xmlns:m=\"urn:bench\"><soap:Body>";
 
 // A SOAP-encoded array response as a service writes it: one line per item.
 std::string ArrayResponse(Kind k, std::size_t n) {
@@ -201,7 +187,11 @@ std::string ArrayResponse(Kind k, std::size_t n) {
             xml += "<item><id>" + std::to_string(i) + "</id><name>item " + std::to_string(i) +
                    "</name><price>" + std::to_string(i % 1000) + ".25</price></item>\n";
         } else {
-            xml += "<item>" + ItemXml(k, i) + "</item>\n";
+            // Strings carry an escaped character, as real names do.
+            xml += "<item>" +
+                   (k == Kind::Ints ? std::to_string(i * 7919 % 2000000000)
+                                    : "name-" + std::to_string(i) + " &amp; co") +
+                   "</item>\n";
         }
     }
     xml += "</values></m:GetResponse></soap:Body></soap:Envelope>";
@@ -293,8 +283,8 @@ public:
                     rt::ValueType::Long, static_cast<std::int32_t>(i * 7919 % 2000000000)));
                 break;
             case Kind::Strings:
-                array->items.push_back(rt::Value::Of(
-                    rt::ValueType::String, Widen("name-" + std::to_string(i) + " & co")));
+                array->items.push_back(rt::Value::Of(rt::ValueType::String,
+                                                     Widen("name-" + std::to_string(i) + " & co")));
                 break;
             case Kind::Structs: {
                 rt::ObjectRef o = runtime_.NewObject(*item_, false);
@@ -351,9 +341,9 @@ private:
 };
 
 struct ArrayFigures {
-    double encodeSeconds = 0;   // script array to request envelope
-    double parseSeconds = 0;    // response text to parameter tree (the library)
-    double decodeSeconds = 0;   // response text to script array (library and extension)
+    double encodeSeconds = 0; // script array to request envelope
+    double parseSeconds = 0;  // response text to parameter tree (the library)
+    double decodeSeconds = 0; // response text to script array (library and extension)
     std::size_t requestBytes = 0, responseBytes = 0;
     long long parsePeak = 0, decodePeak = 0;
 };
@@ -419,21 +409,22 @@ ArrayFigures MeasureArrays(Marshalling& marshalling, Kind k, std::size_t n, int 
 
 // --- The small call ----------------------------------------------------------------------------
 
-const char* kProxySource = "$KFExportHeader$n_benchproxy.srx\n"
-                           "global type n_benchproxy from nonvisualobject\n"
-                           "end type\n"
-                           "\n"
-                           "type variables\n"
-                           "string endpoint = \"@ENDPOINT@\"\n"
-                           "string xsd = \"http://www.w3.org/2001/XMLSchema\"\n"
-                           "string BindingStyle = \"rpc\"\n"
-                           "end variables\n"
-                           "\n"
-                           "forward prototypes\n"
-                           "public:\n"
-                           "function string echo(string s, string t) alias for \"Echo([in] "
-                           "xsd:string s, [in] xsd:string t)return xsd:string r@urn:bench@urn:bench#Echo\"\n"
-                           "end prototypes\n";
+const char* kProxySource =
+    "$KFExportHeader$n_benchproxy.srx\n"
+    "global type n_benchproxy from nonvisualobject\n"
+    "end type\n"
+    "\n"
+    "type variables\n"
+    "string endpoint = \"@ENDPOINT@\"\n"
+    "string xsd = \"http://www.w3.org/2001/XMLSchema\"\n"
+    "string BindingStyle = \"rpc\"\n"
+    "end variables\n"
+    "\n"
+    "forward prototypes\n"
+    "public:\n"
+    "function string echo(string s, string t) alias for \"Echo([in] "
+    "xsd:string s, [in] xsd:string t)return xsd:string r@urn:bench@urn:bench#Echo\"\n"
+    "end prototypes\n";
 
 const char* kEchoAnswer = "<m:EchoResponse><r xsi:type=\"xsd:string\">hello, bench</r>"
                           "</m:EchoResponse></soap:Body></soap:Envelope>";
@@ -475,8 +466,7 @@ public:
             rt::Frame f(runtime_);
             f.AddReference(&proxy, rt::TypeSpec::Class(u"nonvisualobject"), nullptr);
             f.AddValue(rt::TypeSpec::Scalar(rt::ValueType::String),
-                       rt::Value::Of(rt::ValueType::String, std::u16string(u"n_benchproxy")),
-                       true);
+                       rt::Value::Of(rt::ValueType::String, std::u16string(u"n_benchproxy")), true);
             f.SetResultType(rt::TypeSpec::Scalar(rt::ValueType::Long));
             runtime_.Invoke(connection_, MethodNamed(connClass, u"createinstance", 2), f);
             if (f.Result().null || std::get<std::int32_t>(f.Result().data) != 0 || proxy.null) {

@@ -200,9 +200,8 @@ public:
         if (!bodySeen_)
             throw SOAPException("Invalid response: the envelope has no Body");
         if (fault_)
-            throw SOAPFaultException(FormatFaultMessage(Trim(faultText_[0]),
-                                                        Trim(faultText_[1]),
-                                                        Trim(faultText_[2])));
+            throw SOAPFaultException(
+                FormatFaultMessage(Trim(faultText_[0]), Trim(faultText_[1]), Trim(faultText_[2])));
         if (!method_)
             return SOAPResponse();
         if (hrefs_ > 0)
@@ -312,7 +311,8 @@ private:
             // namespace; other texts stay as they are.
             const std::size_t colon = value.find(':');
             if (colon != std::string::npos && colon > 0) {
-                const std::u16string prefix(value.begin(), value.begin() + static_cast<long>(colon));
+                const std::u16string prefix(value.begin(),
+                                            value.begin() + static_cast<long>(colon));
                 const std::string* bound = prefix == u"xml" ? nullptr : LookupPrefix(prefix);
                 if (bound || prefix == u"xml") {
                     slot.Set(value.substr(colon + 1), bound ? *bound : std::string(kXmlNs));

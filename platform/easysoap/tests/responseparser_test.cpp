@@ -62,8 +62,9 @@ TEST(ResponseParser, ResolvesMultiRefReferences) {
 }
 
 TEST(ResponseParser, ReferenceIntoItsOwnChildrenKeepsTheTarget) {
-    const SOAPResponse r = ParseResponse(Envelope("<m:R xmlns:m=\"urn:q\"><a href=\"#b\"><b id=\"b\">"
-                                                  "<v>1</v></b></a><c href=\"#b\"/></m:R>"));
+    const SOAPResponse r =
+        ParseResponse(Envelope("<m:R xmlns:m=\"urn:q\"><a href=\"#b\"><b id=\"b\">"
+                               "<v>1</v></b></a><c href=\"#b\"/></m:R>"));
     EXPECT_EQ(r.GetMethod().GetParameter("a").GetParameter("v").GetString(), "1");
     EXPECT_EQ(r.GetMethod().GetParameter("c").GetParameter("v").GetString(), "1");
 }
