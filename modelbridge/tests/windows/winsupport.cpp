@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace kf::model::wintest {
 namespace {
 
@@ -33,9 +30,9 @@ class ServerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ASSERT_EQ(
-            Run(L"\"" + Beside(L"regtlb.exe") + L"\" \"" + Beside(L"KFGenericPlugin.tlb") + L"\""),
-            0);
+        ASSERT_EQ(RunProcess(L"\"" + Beside(L"regtlb.exe") + L"\" \"" +
+                             Beside(L"KFGenericPlugin.tlb") + L"\""),
+                  0);
         ASSERT_EQ(Regsvr32(false), 0);
     }
     void TearDown() override { CoUninitialize(); }
@@ -46,44 +43,13 @@ public:
 
 } // namespace
 
-std::wstring Beside(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    dir.resize(dir.find_last_of(L"\\/") + 1);
-    return dir + name;
-}
-
 std::wstring ServerPath() {
     return Beside(L"modelbridge.dll");
 }
 
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-int Run(const std::wstring& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
-
 int Regsvr32(bool unregister) {
-    return Run(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
-               ServerPath() + L"\"");
+    return RunProcess(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
+                      ServerPath() + L"\"");
 }
 
 std::u16string U16(const std::wstring& text) {

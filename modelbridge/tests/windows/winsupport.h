@@ -7,17 +7,16 @@
 
 #include <string>
 
+#include "kf/wintest/process.h"
 #include "registrysnapshot.h"
 
 namespace kf::model::wintest {
 
-// A file beside the test program (the build copies the server and its helpers there).
-std::wstring Beside(const wchar_t* name);
-std::wstring ServerPath(); // full path of modelbridge.dll
-std::string ReadFile(const std::wstring& path);
+using kf::wintest::Beside;
+using kf::wintest::ReadFile;
+using kf::wintest::RunProcess;
 
-// Runs a command line, waits, and returns its exit code (-1 when it could not start).
-int Run(const std::wstring& commandLine);
+std::wstring ServerPath(); // full path of modelbridge.dll
 int Regsvr32(bool unregister);
 
 class WindowsRegistryReader final : public testing::RegistryReader {

@@ -9,47 +9,29 @@
 #include <stdexcept>
 
 #include "kf/model/dispatch.h"
+#include "kf/wintest/process.h"
 #include "toolharness.h"
 
 namespace kf::model::testing {
 namespace {
 
+using kf::wintest::Beside;
+using kf::wintest::RunProcess;
+
 const CLSID CLSID_DRPlugout = {
     0x12c41d34, 0x4d7d, 0x4035, {0x9e, 0x0c, 0x43, 0x20, 0x2c, 0xa9, 0x42, 0x3a}};
-
-std::wstring Here() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
-DWORD Run(std::wstring command) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
 
 class ComHarness final : public ToolHarness {
 public:
     ComHarness() {
-        fixture_ = Here() + L"tooldrive.fixture";
-        journal_ = Here() + L"tooldrive.journal";
+        fixture_ = Beside(L"tooldrive.fixture");
+        journal_ = Beside(L"tooldrive.journal");
         std::ofstream(fixture_.c_str(), std::ios::trunc);
         std::ofstream(journal_.c_str(), std::ios::trunc);
         SetEnvironmentVariableW(L"KF_DRAFTORA_FIXTURE", fixture_.c_str());
         SetEnvironmentVariableW(L"KF_DRAFTORA_JOURNAL", journal_.c_str());
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        DWORD rc = Run(L"regsvr32.exe /s \"" + Here() + L"draftora.dll\"");
+        const int rc = RunProcess(L"regsvr32.exe /s \"" + Beside(L"draftora.dll") + L"\"");
         if (rc != 0)
             throw std::runtime_error("regsvr32 draftora.dll failed: " + std::to_string(rc));
     }

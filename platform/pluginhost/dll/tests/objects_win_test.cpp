@@ -15,10 +15,13 @@
 #include <vector>
 
 #include "KFGenericPlugin.h"
+#include "kf/wintest/process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kf::wintest::RunProcess;
+using kf::wintest::WinePath;
 
 const GUID SID_View = {
     0x2347a5f2, 0x0bdf, 0x4410, {0x98, 0x08, 0x42, 0x4b, 0x26, 0xd0, 0xca, 0xf7}};
@@ -66,30 +69,7 @@ struct Bstr {
 };
 
 std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-DWORD RunProcess(std::wstring command) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-std::wstring WinePath(const char* unixPath) {
-    std::string p(unixPath);
-    return L"Z:" + std::wstring(p.begin(), p.end());
+    return kf::wintest::ReadFile(file.wstring());
 }
 
 class HostObjects : public ::testing::Test {
@@ -329,7 +309,7 @@ TEST_F(HostObjects, CommandsWorkspaceResultListAndMainWindow) {
 // there is not opened.
 TEST_F(HostObjects, SettingsKeyReadsWhatRegistrationWrote) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
-    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0);
     Ptr<IKFPViewService> view;
     ASSERT_TRUE(Service(SID_View, IID_IKFPViewService, view));
     IUnknown* unknown = nullptr;
@@ -357,7 +337,7 @@ TEST_F(HostObjects, SettingsKeyReadsWhatRegistrationWrote) {
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(unknown, nullptr);
     EXPECT_TRUE(Recorded("host: ReadDword \"AutoOpenFiles\" -> 1"));
-    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0);
     // Later tests in this prefix compare the registry with a clean registration.
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
 }

@@ -6,36 +6,16 @@
 #include <string>
 
 #include "../registrysettings.h"
+#include "kf/wintest/process.h"
 
 namespace {
 
-DWORD RunProcess(std::wstring command) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-std::wstring WinePath(const char* linux) {
-    std::string s = std::string("Z:") + linux;
-    std::wstring w(s.begin(), s.end());
-    for (auto& c : w)
-        if (c == L'/')
-            c = L'\\';
-    return w;
-}
+using kf::wintest::RunProcess;
+using kf::wintest::WinePath;
 
 TEST(RegistrySettings, ReadsTheDefaultsRegistrationWroteAndWhatItWrites) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
-    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0);
     kf::pluginhost::RegistrySettings settings;
     EXPECT_EQ(settings.ReadDword(u"AutoOpenFiles"), std::optional<std::uint32_t>(1));
     EXPECT_EQ(settings.ReadDword(u"autosync"), std::optional<std::uint32_t>(0));
@@ -46,7 +26,7 @@ TEST(RegistrySettings, ReadsTheDefaultsRegistrationWroteAndWhatItWrites) {
               std::optional<std::u16string>(u"C:\\models\\caf\u00e9.oom"));
     EXPECT_EQ(settings.ReadDword(u"ModelCount"), std::optional<std::uint32_t>(12));
     EXPECT_FALSE(settings.ReadString(u"ModelCount")); // another kind reads as nothing
-    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0u);
+    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u \"" + WinePath(KF_MODELBRIDGE_DLL) + L"\""), 0);
     // Unregistering keeps values it did not write; later tests in this prefix compare the
     // registry with a clean registration.
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tevron\\Kestrelforge\\10.0\\KFPlugins");
