@@ -52,10 +52,15 @@ void Decode(rt::RuntimeContext* runtime, rt::ObjectHandle proxy, const Entry& en
             const easysoap::SOAPParameter& element, ValueSlot& slot) {
     if (element.IsNull())
         return;
-    // Decoders write into the element only through the context; a copy keeps the response
-    // untouched for the entries after this one.
-    easysoap::SOAPParameter copy(element);
-    MarshalContext context{copy, runtime, proxy, entry.type, slot, entry.form, entry.elementName};
+    // The decoders only read the element (the context's reference is mutable for encoding),
+    // so the response stays as it came for the entries after this one.
+    MarshalContext context{const_cast<easysoap::SOAPParameter&>(element),
+                           runtime,
+                           proxy,
+                           entry.type,
+                           slot,
+                           entry.form,
+                           entry.elementName};
     DecodeValue(context);
 }
 

@@ -1,5 +1,7 @@
 #include "kf/soap/structures.h"
 
+#include <optional>
+
 #include "kf/easysoap/soapexception.h"
 #include "kf/easysoap/xmlcomposer.h"
 #include "kf/soap/aliasscanner.h"
@@ -61,16 +63,23 @@ std::vector<StructureField> ReadFieldList(std::u16string_view list) {
     }
 }
 
-// Field ids of one class, looked up once for all the items of an array.
+// What the fields of one class need for every item: field ids, element names and the type
+// rows of single values, looked up once for all the items of an array. A field's script type
+// is fixed by its class, so its row does not change from item to item.
 class FieldIds {
 public:
-    explicit FieldIds(const StructureDescriptor& d) : d_(d) {}
+    explicit FieldIds(const StructureDescriptor& d) : d_(d) {
+        names_.reserve(d.fields.size());
+        for (const StructureField& f : d.fields)
+            names_.push_back(ToUtf8(f.name));
+    }
 
     const std::vector<rt::FieldId>& For(rt::RuntimeContext* runtime, rt::ClassHandle cls) {
         if (cls == cls_ && !ids_.empty())
             return ids_;
         cls_ = cls;
         ids_.clear();
+        rows_.assign(d_.fields.size(), std::nullopt);
         for (const StructureField& f : d_.fields) {
             const rt::FieldId id = runtime->GetFieldId(cls, f.scriptName.c_str());
             if (id == rt::kNoField) {
@@ -84,10 +93,25 @@ public:
         return ids_;
     }
 
+    const std::string& Name(std::size_t i) const { return names_[i]; }
+
+    // The row of a single scalar field, or nullptr when the field takes the general path
+    // (structures, arrays, any).
+    const RowMatch* Row(const MarshalContext& c, std::size_t i, const ValueSlot& slot) {
+        const StructureField& f = d_.fields[i];
+        if (f.form != ElementForm::Single || slot.isObject || slot.type == rt::ValueType::Any)
+            return nullptr;
+        if (!rows_[i] || rows_[i]->row->type != slot.type)
+            rows_[i] = LookupRow(c.runtime, c.proxy, f.type, slot.type);
+        return &*rows_[i];
+    }
+
 private:
     const StructureDescriptor& d_;
     rt::ClassHandle cls_ = rt::kNoHandle;
     std::vector<rt::FieldId> ids_;
+    std::vector<std::string> names_;
+    std::vector<std::optional<RowMatch>> rows_;
 };
 
 void EncodeFields(MarshalContext& c, const StructureDescriptor& d, FieldIds& ids,
@@ -98,25 +122,31 @@ void EncodeFields(MarshalContext& c, const StructureDescriptor& d, FieldIds& ids
         const StructureField& f = d.fields[i];
         ValueSlot slot = CopyField(c.runtime, object, cls, fieldIds[i]);
         SOAPParameter& child = element.AddParameter("");
-        child.SetName(ToUtf8(f.name), element.GetName().ns);
+        child.SetName(ids.Name(i), element.GetName().ns);
         MarshalContext fc{child, c.runtime, c.proxy, f.type, slot, f.form, f.elementName};
-        EncodeValue(fc);
+        if (const RowMatch* row = ids.Row(fc, i, slot))
+            EncodeScalar(fc, *row);
+        else
+            EncodeValue(fc);
     }
 }
 
 void DecodeFields(MarshalContext& c, const StructureDescriptor& d, FieldIds& ids,
-                  rt::ObjectHandle object, SOAPParameter& element) {
+                  rt::ObjectHandle object, const SOAPParameter& element) {
     const rt::ClassHandle cls = c.runtime->GetClass(object);
     const auto& fieldIds = ids.For(c.runtime, cls);
     for (std::size_t i = 0; i < d.fields.size(); ++i) {
         const StructureField& f = d.fields[i];
-        // The element is the caller's own copy, so its children may be handed on mutable.
-        auto* child = const_cast<SOAPParameter*>(element.FindParameter(ToUtf8(f.name)));
+        // The decoders only read the element; the context's reference is mutable for encoding.
+        auto* child = const_cast<SOAPParameter*>(element.FindParameter(ids.Name(i)));
         if (!child || child->IsNull())
             continue; // a missing field element leaves the field as it is
         ValueSlot slot = CopyField(c.runtime, object, cls, fieldIds[i]);
         MarshalContext fc{*child, c.runtime, c.proxy, f.type, slot, f.form, f.elementName};
-        DecodeValue(fc);
+        if (const RowMatch* row = ids.Row(fc, i, slot))
+            DecodeScalar(fc, *row->row);
+        else
+            DecodeValue(fc);
         WriteField(c.runtime, object, fieldIds[i], slot);
     }
 }

@@ -30,7 +30,14 @@ std::u16string FromAscii(std::string_view text) {
 }
 
 std::string ToUtf8(std::u16string_view text) {
-    return rt::Utf16ToUtf8(text);
+    // Names, namespaces and most values are ASCII: one pass without the general encoder.
+    std::string out(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] >= 0x80)
+            return rt::Utf16ToUtf8(text);
+        out[i] = static_cast<char>(text[i]);
+    }
+    return out;
 }
 
 std::u16string FromUtf8(std::string_view text) {

@@ -2,6 +2,8 @@
 #include <curl/curl.h>
 
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "kf/easysoap/httptransport.h"
 #include "kf/easysoap/soapexception.h"
@@ -23,6 +25,19 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user)
     return size * count;
 }
 
+// The options of a request that last for the handle's life; a request that differs in them
+// starts from a reset handle.
+struct Settings {
+    std::optional<std::string> user, password;
+    std::string proxyUrl;
+    std::optional<std::string> proxyUser, proxyPassword;
+    bool operator==(const Settings&) const = default;
+};
+
+Settings SettingsOf(const HttpRequest& r) {
+    return {r.user, r.password, r.proxyUrl, r.proxyUser, r.proxyPassword};
+}
+
 class CurlTransport : public HttpTransport {
 public:
     CurlTransport() {
@@ -32,29 +47,68 @@ public:
     ~CurlTransport() override {
         if (curl_)
             curl_easy_cleanup(curl_);
+        curl_slist_free_all(headers_);
     }
 
     HttpResponse Post(const HttpRequest& request) override {
         if (!curl_)
             throw SOAPMemoryException();
         CURL* c = curl_;
-        curl_easy_reset(c); // keeps the open connection, clears the previous request's options
-        char error[CURL_ERROR_SIZE] = "";
+        // Calls through one proxy send alike requests: the handle keeps what does not change
+        // (its open connection too), and only the request's own options are set again.
+        Settings settings = SettingsOf(request);
+        if (!settings_ || *settings_ != settings) {
+            Configure(request);
+            settings_ = std::move(settings);
+        }
+        if (!headers_ || headersAction_ != request.soapAction) {
+            curl_slist_free_all(headers_);
+            headers_ = nullptr;
+            headers_ = curl_slist_append(headers_, "Content-Type: text/xml; charset=utf-8");
+            headers_ = curl_slist_append(headers_, "Expect:");
+            if (request.soapAction) {
+                const std::string action = "SOAPAction: \"" + *request.soapAction + "\"";
+                headers_ = curl_slist_append(headers_, action.c_str());
+            }
+            headersAction_ = request.soapAction;
+            if (!headers_)
+                throw SOAPMemoryException();
+        }
         HttpResponse response;
-        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
+        error_[0] = '\0';
         curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
-        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-        curl_easy_setopt(c, CURLOPT_POST, 1L);
         curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
         curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE,
                          static_cast<curl_off_t>(request.body.size()));
         curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(request.timeoutSeconds));
+        curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
+        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers_);
+        const CURLcode rc = curl_easy_perform(c);
+        if (rc != CURLE_OK)
+            Fail(rc, error_, request);
+        long status = 0;
+        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+        response.status = static_cast<int>(status);
+        const char* type = nullptr;
+        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+            response.contentType = type;
+        }
+        return response;
+    }
+
+private:
+    // Everything but the request's own options; keeps the open connection.
+    void Configure(const HttpRequest& request) {
+        CURL* c = curl_;
+        curl_easy_reset(c);
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error_);
+        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+        curl_easy_setopt(c, CURLOPT_POST, 1L);
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Collect);
-        curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
         if (request.user) {
             curl_easy_setopt(c, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
             curl_easy_setopt(c, CURLOPT_USERNAME, request.user->c_str());
@@ -69,28 +123,6 @@ public:
             curl_easy_setopt(c, CURLOPT_PROXYPASSWORD,
                              request.proxyPassword ? request.proxyPassword->c_str() : "");
         }
-        curl_slist* headers = nullptr;
-        headers = curl_slist_append(headers, "Content-Type: text/xml; charset=utf-8");
-        headers = curl_slist_append(headers, "Expect:");
-        std::string action;
-        if (request.soapAction) {
-            action = "SOAPAction: \"" + *request.soapAction + "\"";
-            headers = curl_slist_append(headers, action.c_str());
-        }
-        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
-        const CURLcode rc = curl_easy_perform(c);
-        curl_slist_free_all(headers);
-        curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
-        if (rc != CURLE_OK)
-            Fail(rc, error, request);
-        long status = 0;
-        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-        response.status = static_cast<int>(status);
-        const char* type = nullptr;
-        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
-            response.contentType = type;
-        }
-        return response;
     }
 
 private:
@@ -122,6 +154,10 @@ private:
     }
 
     CURL* curl_ = nullptr;
+    char error_[CURL_ERROR_SIZE] = "";
+    std::optional<Settings> settings_;
+    curl_slist* headers_ = nullptr;
+    std::optional<std::string> headersAction_;
 };
 
 } // namespace

@@ -85,15 +85,19 @@ const SOAPResponse& SOAPProxy::Execute(const SOAPMethod& method) {
     request.body = XMLComposer::ComposeEnvelope(method, style_);
 
     // The log names the endpoint without its credentials and never the Authorization header.
-    std::string head = "\nRequest to " + request.url;
-    if (!request.proxyUrl.empty())
-        head += " through " + request.proxyUrl;
-    head += "\nSOAPAction: ";
-    head += request.soapAction ? "\"" + *request.soapAction + "\"" : "(none)";
-    head += "\n";
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel, head);
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel, request.body);
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel, "\n");
+    // Without a log the texts are not even composed.
+    const bool logging = SOAPDebugger::IsOpen();
+    if (logging) {
+        std::string head = "\nRequest to " + request.url;
+        if (!request.proxyUrl.empty())
+            head += " through " + request.proxyUrl;
+        head += "\nSOAPAction: ";
+        head += request.soapAction ? "\"" + *request.soapAction + "\"" : "(none)";
+        head += "\n";
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel, head);
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel, request.body);
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel, "\n");
+    }
 
     HttpResponse answer;
     try {
@@ -103,10 +107,12 @@ const SOAPResponse& SOAPProxy::Execute(const SOAPMethod& method) {
                             std::string("\nTransport failure: ") + e.what() + "\n");
         throw;
     }
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel,
-                        "\nResponse (HTTP " + std::to_string(answer.status) + "):\n");
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel, answer.body);
-    SOAPDebugger::Write(SOAPDebugger::kMessageLevel, "\n");
+    if (logging) {
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel,
+                            "\nResponse (HTTP " + std::to_string(answer.status) + "):\n");
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel, answer.body);
+        SOAPDebugger::Write(SOAPDebugger::kMessageLevel, "\n");
+    }
 
     if (answer.status < 200 || answer.status > 299) {
         // A fault may come with any error status (SOAP 1.1 uses 500); anything else is HTTP's.
