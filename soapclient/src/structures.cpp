@@ -68,7 +68,8 @@ std::vector<StructureField> ReadFieldList(std::u16string_view list) {
 // is fixed by its class, so its row does not change from item to item.
 class FieldIds {
 public:
-    explicit FieldIds(const StructureDescriptor& d) : d_(d) {
+    explicit FieldIds(const StructureDescriptor& d)
+        : d_(d), xmlType_(ToUtf8(d.xmlType)), ns_(ToUtf8(d.ns)) {
         names_.reserve(d.fields.size());
         for (const StructureField& f : d.fields)
             names_.push_back(ToUtf8(f.name));
@@ -94,6 +95,8 @@ public:
     }
 
     const std::string& Name(std::size_t i) const { return names_[i]; }
+    const std::string& XmlType() const { return xmlType_; }
+    const std::string& Ns() const { return ns_; }
 
     // The row of a single scalar field, or nullptr when the field takes the general path
     // (structures, arrays, any).
@@ -108,6 +111,7 @@ public:
 
 private:
     const StructureDescriptor& d_;
+    std::string xmlType_, ns_;
     rt::ClassHandle cls_ = rt::kNoHandle;
     std::vector<rt::FieldId> ids_;
     std::vector<std::string> names_;
@@ -158,7 +162,7 @@ void EncodeTyped(MarshalContext& c, const StructureDescriptor& d, FieldIds& ids,
         return;
     }
     element.ClearValue();
-    element.AddAttribute(SOAPQName("type", easysoap::kXsiNs)).Set(ToUtf8(d.xmlType), ToUtf8(d.ns));
+    element.AddAttribute(SOAPQName("type", easysoap::kXsiNs)).Set(ids.XmlType(), ids.Ns());
     EncodeFields(c, d, ids, object, element);
 }
 

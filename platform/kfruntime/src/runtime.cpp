@@ -152,6 +152,7 @@ void Runtime::CloseScope() {
   std::vector<Handle> dying = std::move(scopes_.back());
   scopes_.pop_back();
   std::vector<Entry> entries;
+  entries.reserve(dying.size());  // an array call may leave millions
   for (Handle h : dying) {
     auto it = handles_.find(h);
     if (it == handles_.end()) continue;
