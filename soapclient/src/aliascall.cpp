@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "kf/soap/aliasscanner.h"
-#include "kf/soap/text.h"
 #include "kf/soap/marshal.h"
+#include "kf/soap/text.h"
 
 namespace kf::soap {
 namespace {
