@@ -1,12 +1,11 @@
 #include "kf/soap/arrays.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
 #include <optional>
 
 #include "kf/easysoap/soapexception.h"
 #include "kf/easysoap/xmlcomposer.h"
+#include "kf/soap/messages.h"
 #include "kf/soap/runtimeaccess.h"
 #include "kf/soap/text.h"
 
@@ -67,8 +66,8 @@ const SOAPQName* EncodingAttribute(const SOAPParameter& element, const char* nam
 }
 
 [[noreturn]] void InvalidTag(const char* name, const SOAPQName& value) {
-    throw SOAPException(FormatMessage("Invalid value for array encoding tag '%s': %s", name,
-                                      AttributeText(value).c_str()));
+    throw SOAPException(FormattedMessage("Invalid value for array encoding tag '%s': %s", name,
+                                         AttributeText(value).c_str()));
 }
 
 rt::ArrayHandle TargetArray(MarshalContext& c, rt::ValueType itemType) {
@@ -84,25 +83,6 @@ rt::ArrayHandle TargetArray(MarshalContext& c, rt::ValueType itemType) {
 }
 
 } // namespace
-
-std::string FormatMessage(const char* format, ...) {
-    char buffer[2048];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    if (n < 0)
-        return format;
-    std::string text(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), 2047));
-    // Never end inside a UTF-8 sequence.
-    if (static_cast<std::size_t>(n) > text.size()) {
-        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
-            text.pop_back();
-        if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0)
-            text.pop_back();
-    }
-    return text;
-}
 
 ArrayElementName ResolveArrayElementName(rt::RuntimeContext* runtime, rt::ObjectHandle proxy,
                                          std::u16string_view elementName) {
@@ -161,7 +141,7 @@ std::vector<DecodedItem> ReadEncodedArrayItems(const SOAPParameter& element) {
             size = b->value;
     }
     if (size < children.size()) {
-        throw SOAPException(FormatMessage(
+        throw SOAPException(FormattedMessage(
             "Error de-serializing array.  Too many values in array.  Array specified %u, found %u.",
             static_cast<unsigned>(size), static_cast<unsigned>(children.size())));
     }
@@ -179,18 +159,19 @@ std::vector<DecodedItem> ReadEncodedArrayItems(const SOAPParameter& element) {
             if (!b || b->empty)
                 InvalidTag("position", *position);
             if (b->value < current) {
-                throw SOAPException(
-                    FormatMessage("Error decoding array, position attribute cannot point to a "
-                                  "previous element. Current position: [%d], next position: [%d]",
-                                  static_cast<int>(current), static_cast<int>(b->value)));
+                throw SOAPException(FormattedMessage(
+                    "Error decoding array, position attribute cannot point to a "
+                    "previous element. Current position: [%d], next position: [%d]",
+                    static_cast<int>(current), static_cast<int>(b->value)));
             }
             current = b->value;
         }
         // Also an offset that pushes the children past the declared size.
         if (current >= size) {
-            throw SOAPException(FormatMessage("Error decoding array, position out of range. "
-                                              "Current size: [%d], requested position: [%d]",
-                                              static_cast<int>(size), static_cast<int>(current)));
+            throw SOAPException(FormattedMessage("Error decoding array, position out of range. "
+                                                 "Current size: [%d], requested position: [%d]",
+                                                 static_cast<int>(size),
+                                                 static_cast<int>(current)));
         }
         DecodedItem& item = items[static_cast<std::size_t>(current)];
         item.null = child->IsNull();

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "kf/easysoap/soapexception.h"
+#include "kf/soap/messages.h"
 
 namespace kf::soap {
 namespace {
@@ -53,10 +54,9 @@ std::string Upper(std::string text) {
 }
 
 // The original formatted these messages into a fixed buffer.
-constexpr std::size_t kMaxMessage = 2047;
 
 [[noreturn]] void ConvertFailure(std::string_view text) {
-    throw SOAPException(CappedMessage("Could not convert string to floating point: '", text, "'"));
+    throw SOAPException(JoinedMessage("Could not convert string to floating point: '", text, "'"));
 }
 
 std::string FormatGeneral(double value, int precision) {
@@ -269,15 +269,6 @@ std::string FormatSeconds(double second) {
 
 } // namespace
 
-std::string CappedMessage(std::string_view prefix, std::string_view text, std::string_view suffix) {
-    std::string message;
-    message.reserve(prefix.size() + text.size() + suffix.size());
-    message.append(prefix).append(text).append(suffix);
-    if (message.size() > kMaxMessage)
-        message.resize(kMaxMessage);
-    return message;
-}
-
 DecimalTextReader::DecimalTextReader(std::string_view text) : text_(text) {
     const auto invalid = [&] { throw SOAPException("Invalid number format: " + text_); };
     std::size_t i = 0, n = text.size();
@@ -381,7 +372,7 @@ double ReadDouble(std::string_view text) {
             ConvertFailure(text);
     }
     if (parsed.outOfRange) {
-        throw SOAPException(CappedMessage(parsed.tooSmall ? "Double floating-point underflow: "
+        throw SOAPException(JoinedMessage(parsed.tooSmall ? "Double floating-point underflow: "
                                                           : "Double floating-point overflow: ",
                                           text));
     }
@@ -396,7 +387,7 @@ float ReadFloat(std::string_view text) {
     // Values up to half a unit above the largest real still round to it.
     const double limit = kMax + std::ldexp(1.0, 103);
     if (std::fabs(value) >= limit)
-        throw SOAPException(CappedMessage("Floating-point overflow: ", text));
+        throw SOAPException(JoinedMessage("Floating-point overflow: ", text));
     if (std::fabs(value) > kMax)
         return value < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
     return static_cast<float>(value);
@@ -405,7 +396,7 @@ float ReadFloat(std::string_view text) {
 double ReadDoubleRow(std::string_view text) {
     const double value = ReadDouble(text);
     if (std::isinf(value))
-        throw SOAPException(CappedMessage("Floating-point overflow: ", text));
+        throw SOAPException(JoinedMessage("Floating-point overflow: ", text));
     return value;
 }
 

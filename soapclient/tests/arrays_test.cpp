@@ -1,6 +1,7 @@
 // Arrays of scalars in both element forms, against the runtime stand-in.
 #include "kf/easysoap/xmlcomposer.h"
 #include "kf/soap/arrays.h"
+#include "kf/soap/messages.h"
 #include "marshalfixture.h"
 
 namespace kf::soap {
@@ -269,10 +270,16 @@ TEST_F(Arrays, AnyReturnValueGetsANewArrayOfTheRowsType) {
               "Can't map the XML data type: xsd:token");
 }
 
-TEST(FormatMessage, LongTextsAreCutAt2047Characters) {
+TEST(FormattedMessage, LongTextsAreCutAt2047Characters) {
     const std::string longText(5000, 'x');
-    EXPECT_EQ(FormatMessage("%s", longText.c_str()).size(), 2047u);
-    EXPECT_EQ(FormatMessage("[%d] %u", -1, 2u), "[-1] 2");
+    EXPECT_EQ(FormattedMessage("%s", longText.c_str()).size(), 2047u);
+    EXPECT_EQ(FormattedMessage("[%d] %u", -1, 2u), "[-1] 2");
+    // A two-byte character across the cut goes as a whole.
+    const std::string accents = std::string(2046, 'x') + "\xC3\xA9";
+    EXPECT_EQ(FormattedMessage("%s", accents.c_str()), std::string(2046, 'x'));
+    EXPECT_EQ(JoinedMessage("", accents), std::string(2046, 'x'));
+    EXPECT_EQ(JoinedMessage("a", std::string(2044, 'x'), "\xC3\xA9"),
+              "a" + std::string(2044, 'x') + "\xC3\xA9");
 }
 
 } // namespace

@@ -51,11 +51,4 @@ void DecodeSoapArray(MarshalContext& context, const XmlTypeRow& row);
 void EncodeLiteralArray(MarshalContext& context, const RowMatch& match);
 void DecodeLiteralArray(MarshalContext& context, const XmlTypeRow& row);
 
-// printf-style message of at most 2047 characters.
-std::string FormatMessage(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
 } // namespace kf::soap

@@ -81,8 +81,4 @@ DateFields ReadDate(std::string_view text);
 TimeFields ReadTime(std::string_view text);
 void ReadDateTime(std::string_view text, DateFields& date, TimeFields& time);
 
-// "<prefix>" with the text, cut to the length a formatted message may have.
-std::string CappedMessage(std::string_view prefix, std::string_view text,
-                          std::string_view suffix = {});
-
 } // namespace kf::soap
