@@ -17,6 +17,7 @@
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "kf/easysoap/soapexception.h"
@@ -153,12 +154,15 @@ public:
         Open& e = open_.back();
         if (e.param) {
             SOAPParameter& p = *e.param;
+            const std::size_t children = std::as_const(p).GetArray().size();
             if (IsNil(p)) {
                 p.SetNull(true);
-            } else if (p.GetArray().empty()) {
+            } else if (children == 0) {
                 p.SetValue(e.text);
             } else {
                 p.SetIsStruct();
+                // The next sibling likely has as many children: its vector is made that size.
+                childHint_[open_.size() - 1] = children;
             }
         }
         if (faultChild_ && static_cast<int>(open_.size()) - bodyDepth_ - 2 == faultDepth_ + 1) {
@@ -175,7 +179,8 @@ public:
         if (faultChild_)
             AppendUtf8(*faultChild_, chars, length);
         // The text of an element with children is not kept.
-        if (!open_.empty() && open_.back().param && open_.back().param->GetArray().empty())
+        if (!open_.empty() && open_.back().param &&
+            std::as_const(*open_.back().param).GetArray().empty())
             AppendUtf8(open_.back().text, chars, length);
     }
 
@@ -221,8 +226,8 @@ private:
             throw SOAPException("Invalid response: elements nested too deeply");
         if (++nodes_ > kMaxNodes)
             throw SOAPException("Invalid response: too many elements");
-        std::string local = Utf8(localname);
         if (faultDepth_ >= 0) {
+            const std::string local = Utf8(localname);
             // The fault's code, string and detail are texts of its children.
             if (depth == faultDepth_ + 1 && !faultChild_) {
                 static const char* const names[] = {"faultcode", "faultstring", "detail"};
@@ -238,6 +243,7 @@ private:
         }
         SOAPParameter* p = nullptr;
         if (depth == 0) {
+            const std::string local = Utf8(localname);
             if (!firstSeen_) {
                 firstSeen_ = true;
                 if (local == "Fault" && Ns(uri) == kSoapEnvNs) {
@@ -255,16 +261,46 @@ private:
         } else {
             SOAPParameter* parent = open_.back().param;
             if (parent) {
-                parent->GetArray().push_back(std::make_unique<SOAPParameter>(local, Ns(uri)));
-                p = parent->GetArray().back().get();
+                SOAPParameter::Array& siblings = parent->GetArray();
+                if (siblings.empty()) {
+                    const std::size_t hint = childHint_[open_.size() - 1];
+                    if (hint > 0 && hint <= 64)
+                        siblings.reserve(hint);
+                }
+                siblings.push_back(NewElement(localname, uri));
+                p = siblings.back().get();
             }
         }
         if (p)
             CopyAttributes(*p, attrs);
         while (reuse_.size() <= open_.size())
             reuse_.emplace_back();
+        while (childHint_.size() <= open_.size())
+            childHint_.push_back(0);
         open_.push_back({p, std::move(reuse_[open_.size()])});
         open_.back().text.clear();
+    }
+
+    // Elements repeat a few names: each name is made once per response and shared.
+    std::unique_ptr<SOAPParameter> NewElement(const XMLCh* localname, const XMLCh* uri) {
+        const std::u16string_view local(localname, Length(localname));
+        const std::u16string_view ns(uri ? uri : u"", Length(uri));
+        auto element = std::make_unique<SOAPParameter>();
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            NameEntry& n = names_[(lastName_ + i) % names_.size()];
+            if (n.local == local && n.ns == ns) {
+                lastName_ = (lastName_ + i) % names_.size();
+                element->ShareName(n.element);
+                return element;
+            }
+        }
+        element->SetName(Utf8(localname), Ns(uri));
+        if (names_.size() < kMaxSharedNames) {
+            names_.push_back({std::u16string(local), std::u16string(ns), SOAPParameter()});
+            names_.back().element.ShareName(*element);
+            lastName_ = names_.size() - 1;
+        }
+        return element;
     }
 
     // The namespace text of a URI; Xerces-C hands out the same pointer for the same URI.
@@ -387,12 +423,23 @@ private:
                 p.SetIsStruct();
             }
         }
-        for (auto& c : p.GetArray())
-            Resolve(*c, depth + 1);
+        if (!std::as_const(p).GetArray().empty()) {
+            for (auto& c : p.GetArray())
+                Resolve(*c, depth + 1);
+        }
         path_.erase(content);
     }
 
+    struct NameEntry {
+        std::u16string local, ns;
+        SOAPParameter element; // holds the shared name
+    };
+    static constexpr std::size_t kMaxSharedNames = 64;
+
     std::size_t bytes_;
+    std::vector<NameEntry> names_;
+    std::size_t lastName_ = 0;
+    std::vector<std::size_t> childHint_; // per depth: children of the last compound element
     std::vector<Open> open_;
     std::vector<std::string> reuse_; // text buffers, one per depth, kept between elements
     std::vector<std::pair<std::u16string, std::string>> prefixes_;
@@ -503,6 +550,8 @@ SOAPResponse ParseResponse(std::string_view bytes) {
     reader->setEntityResolver(&entities);
     x::MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
                                 "response", false);
+    // Xerces-C would copy the whole text into its stream otherwise; bytes outlive the parse.
+    source.setCopyBufToStream(false);
     try {
         reader->parse(source);
     } catch (const x::SAXParseException& e) {

@@ -5,13 +5,38 @@
 
 namespace kf::easysoap {
 
+SOAPParameter::SOAPParameter(std::string_view name, std::string_view ns) {
+    if (!name.empty() || !ns.empty())
+        SetBlock(new NameBlock{SOAPQName(name, ns)});
+}
+
 SOAPParameter::SOAPParameter(const SOAPParameter& other)
-    : name_(other.name_), text_(other.text_), null_(other.null_), struct_(other.struct_),
-      attributes_(other.attributes_) {
-    children_.reserve(other.children_.size());
-    for (const auto& child : other.children_) {
-        children_.push_back(std::make_unique<SOAPParameter>(*child));
+    : name_(other.name_), text_(other.text_) {
+    if (const NameBlock* b = Block())
+        b->refs.fetch_add(1, std::memory_order_relaxed);
+    if (other.attributes_)
+        attributes_ = std::make_unique<Attributes>(*other.attributes_);
+    if (other.children_) {
+        children_ = std::make_unique<Array>();
+        children_->reserve(other.children_->size());
+        for (const auto& child : *other.children_)
+            children_->push_back(std::make_unique<SOAPParameter>(*child));
     }
+}
+
+SOAPParameter::SOAPParameter(SOAPParameter&& other) noexcept
+    : name_(std::exchange(other.name_, 0)), text_(std::move(other.text_)),
+      attributes_(std::move(other.attributes_)), children_(std::move(other.children_)) {}
+
+SOAPParameter& SOAPParameter::operator=(SOAPParameter&& other) noexcept {
+    if (this != &other) {
+        Release();
+        name_ = std::exchange(other.name_, 0);
+        text_ = std::move(other.text_);
+        attributes_ = std::move(other.attributes_);
+        children_ = std::move(other.children_);
+    }
+    return *this;
 }
 
 SOAPParameter& SOAPParameter::operator=(const SOAPParameter& other) {
@@ -22,13 +47,71 @@ SOAPParameter& SOAPParameter::operator=(const SOAPParameter& other) {
     return *this;
 }
 
+void SOAPParameter::Release() {
+    const NameBlock* b = Block();
+    if (b && b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete b;
+    name_ &= kFlagBits;
+}
+
+const SOAPQName& SOAPParameter::EmptyName() {
+    static const SOAPQName empty;
+    return empty;
+}
+
+const SOAPParameter::Array& SOAPParameter::EmptyArray() {
+    static const Array empty;
+    return empty;
+}
+
+const SOAPParameter::Attributes& SOAPParameter::EmptyAttributes() {
+    static const Attributes empty;
+    return empty;
+}
+
+void SOAPParameter::SetName(std::string_view name, std::string_view ns) {
+    const SOAPQName& now = GetName();
+    if (now.name == name && now.ns == ns)
+        return;
+    const NameBlock* block =
+        name.empty() && ns.empty() ? nullptr : new NameBlock{SOAPQName(name, ns)};
+    Release();
+    SetBlock(block);
+}
+
+void SOAPParameter::ShareName(const SOAPParameter& other) {
+    const NameBlock* block = other.Block();
+    if (block == Block())
+        return;
+    if (block)
+        block->refs.fetch_add(1, std::memory_order_relaxed);
+    Release();
+    SetBlock(block);
+}
+
+SOAPParameter::Array& SOAPParameter::GetArray() {
+    if (!children_)
+        children_ = std::make_unique<Array>();
+    return *children_;
+}
+
 SOAPParameter& SOAPParameter::AddParameter(std::string_view name) {
-    children_.push_back(std::make_unique<SOAPParameter>(name));
-    return *children_.back();
+    Array& children = GetArray();
+    // Items of an array repeat one name: they share it.
+    if (!children.empty()) {
+        const SOAPParameter& last = *children.back();
+        if (last.GetName().name == name && last.GetName().ns.empty()) {
+            children.push_back(std::make_unique<SOAPParameter>());
+            children.back()->ShareName(last);
+            return *children.back();
+        }
+    }
+    children.push_back(std::make_unique<SOAPParameter>(name));
+    return *children.back();
 }
 
 const SOAPParameter* SOAPParameter::FindParameter(std::string_view name) const {
-    for (const auto& child : children_) {
+    for (const auto& child : GetArray()) {
         if (child->GetName().name == name)
             return child.get();
     }
@@ -46,32 +129,33 @@ SOAPParameter& SOAPParameter::GetParameter(std::string_view name) {
 }
 
 void SOAPParameter::SetNull(bool null) {
-    null_ = null;
+    name_ = null ? name_ | kNullBit : name_ & ~kNullBit;
     if (null) {
         text_.clear();
-        children_.clear();
+        children_.reset();
     }
 }
 
 void SOAPParameter::ClearValue() {
     text_.clear();
-    null_ = false;
-    struct_ = false;
-    attributes_.clear();
-    children_.clear();
+    name_ &= ~kFlagBits;
+    attributes_.reset();
+    children_.reset();
 }
 
 SOAPQName& SOAPParameter::AddAttribute(const SOAPQName& name) {
-    for (auto& [n, v] : attributes_) {
+    if (!attributes_)
+        attributes_ = std::make_unique<Attributes>();
+    for (auto& [n, v] : *attributes_) {
         if (n == name)
             return v;
     }
-    attributes_.emplace_back(name, SOAPQName());
-    return attributes_.back().second;
+    attributes_->emplace_back(name, SOAPQName());
+    return attributes_->back().second;
 }
 
 const SOAPQName* SOAPParameter::GetAttribute(const SOAPQName& name) const {
-    for (const auto& [n, v] : attributes_) {
+    for (const auto& [n, v] : GetAttributes()) {
         if (n == name)
             return &v;
     }
@@ -79,9 +163,13 @@ const SOAPQName* SOAPParameter::GetAttribute(const SOAPQName& name) const {
 }
 
 bool SOAPParameter::RemoveAttribute(const SOAPQName& name) {
-    for (auto it = attributes_.begin(); it != attributes_.end(); ++it) {
+    if (!attributes_)
+        return false;
+    for (auto it = attributes_->begin(); it != attributes_->end(); ++it) {
         if (it->first == name) {
-            attributes_.erase(it);
+            attributes_->erase(it);
+            if (attributes_->empty())
+                attributes_.reset();
             return true;
         }
     }
@@ -89,8 +177,12 @@ bool SOAPParameter::RemoveAttribute(const SOAPQName& name) {
 }
 
 void SOAPParameter::SetValue(std::string_view text) {
-    text_ = text;
-    null_ = false;
+    // A new string is as long as the text; assigning could keep twice the room.
+    if (text.size() > text_.capacity())
+        text_ = std::string(text);
+    else
+        text_ = text;
+    name_ &= ~kNullBit;
 }
 
 const SOAPParameter& SOAPResponse::GetReturnValue() const {

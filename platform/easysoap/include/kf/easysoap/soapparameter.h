@@ -1,6 +1,8 @@
 // One element of a SOAP message: a name, attributes, a text value or child elements.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,21 +26,28 @@ struct SOAPQName {
     bool operator==(const SOAPQName&) const = default;
 };
 
+// A decoded response holds millions of elements, mostly of a few names: names are shared,
+// immutable and counted, attributes and children take room only when present.
 class SOAPParameter {
 public:
     using Array = std::vector<std::unique_ptr<SOAPParameter>>;
     using Attributes = std::vector<std::pair<SOAPQName, SOAPQName>>;
 
     SOAPParameter() = default;
-    explicit SOAPParameter(std::string_view name, std::string_view ns = {}) : name_(name, ns) {}
+    explicit SOAPParameter(std::string_view name, std::string_view ns = {});
     SOAPParameter(const SOAPParameter& other);
     SOAPParameter& operator=(const SOAPParameter& other);
-    SOAPParameter(SOAPParameter&&) noexcept = default;
-    SOAPParameter& operator=(SOAPParameter&&) noexcept = default;
-    virtual ~SOAPParameter() = default;
+    SOAPParameter(SOAPParameter&& other) noexcept;
+    SOAPParameter& operator=(SOAPParameter&& other) noexcept;
+    ~SOAPParameter() { Release(); }
 
-    const SOAPQName& GetName() const { return name_; }
-    void SetName(std::string_view name, std::string_view ns = {}) { name_.Set(name, ns); }
+    const SOAPQName& GetName() const {
+        const NameBlock* b = Block();
+        return b ? b->name : EmptyName();
+    }
+    void SetName(std::string_view name, std::string_view ns = {});
+    // The name of other, shared rather than copied.
+    void ShareName(const SOAPParameter& other);
 
     // A new child element; the parameter becomes a compound one.
     SOAPParameter& AddParameter(std::string_view name = "item");
@@ -46,13 +55,13 @@ public:
     const SOAPParameter& GetParameter(std::string_view name) const;
     SOAPParameter& GetParameter(std::string_view name);
     const SOAPParameter* FindParameter(std::string_view name) const;
-    const Array& GetArray() const { return children_; }
-    Array& GetArray() { return children_; }
+    const Array& GetArray() const { return children_ ? *children_ : EmptyArray(); }
+    Array& GetArray();
 
-    bool IsNull() const { return null_; }
+    bool IsNull() const { return (name_ & kNullBit) != 0; }
     void SetNull(bool null = true);
-    bool IsStruct() const { return struct_ || !children_.empty(); }
-    void SetIsStruct() { struct_ = true; }
+    bool IsStruct() const { return (name_ & kStructBit) != 0 || (children_ && !children_->empty()); }
+    void SetIsStruct() { name_ |= kStructBit; }
 
     // Back to an empty value: no text, no children, no attributes, not nil.
     void ClearValue();
@@ -62,18 +71,37 @@ public:
     const SOAPQName* GetAttribute(const SOAPQName& name) const;
     // False when there was none.
     bool RemoveAttribute(const SOAPQName& name);
-    const Attributes& GetAttributes() const { return attributes_; }
+    const Attributes& GetAttributes() const {
+        return attributes_ ? *attributes_ : EmptyAttributes();
+    }
 
     void SetValue(std::string_view text);
     const std::string& GetString() const { return text_; }
 
 private:
-    SOAPQName name_;
+    struct NameBlock {
+        SOAPQName name;
+        mutable std::atomic<std::size_t> refs{1};
+    };
+    static_assert(alignof(NameBlock) > 3);
+    // The flags live in the low bits of the name block's address.
+    static constexpr std::uintptr_t kNullBit = 1, kStructBit = 2, kFlagBits = 3;
+
+    const NameBlock* Block() const {
+        return reinterpret_cast<const NameBlock*>(name_ & ~kFlagBits);
+    }
+    void SetBlock(const NameBlock* block) {
+        name_ = reinterpret_cast<std::uintptr_t>(block) | (name_ & kFlagBits);
+    }
+    void Release();
+    static const SOAPQName& EmptyName();
+    static const Array& EmptyArray();
+    static const Attributes& EmptyAttributes();
+
+    std::uintptr_t name_ = 0; // none: the empty name
     std::string text_;
-    bool null_ = false;
-    bool struct_ = false;
-    Attributes attributes_;
-    Array children_;
+    std::unique_ptr<Attributes> attributes_;
+    std::unique_ptr<Array> children_;
 };
 
 } // namespace kf::easysoap
