@@ -24,14 +24,16 @@ private:
     Entry entry_;
 };
 
-class EnumEntries final : public ComObject<IKFPEnumEntries> {
+// Hands out one object per Next over a list of items; S_FALSE and a null object at the end.
+template <class Interface, const IID& Iid, class ItemInterface, class ItemObject, class Item>
+class ItemEnumerator final : public ComObject<Interface> {
 public:
-    explicit EnumEntries(std::vector<Entry> items) : items_(std::move(items)) {}
-    STDMETHODIMP Next(IKFPEntry** item) override {
+    explicit ItemEnumerator(std::vector<Item> items) : items_(std::move(items)) {}
+    STDMETHODIMP Next(ItemInterface** item) override {
         if (!item)
             return E_POINTER;
         auto next = items_.Next();
-        *item = next ? new EntryObject(std::move(*next)) : nullptr;
+        *item = next ? new ItemObject(std::move(*next)) : nullptr;
         return next ? S_OK : S_FALSE;
     }
     STDMETHODIMP Reset() override {
@@ -40,11 +42,12 @@ public:
     }
 
 private:
-    void* Cast(REFIID iid) override {
-        return iid == IID_IKFPEnumEntries ? static_cast<IKFPEnumEntries*>(this) : nullptr;
-    }
-    Enumerator<Entry> items_;
+    void* Cast(REFIID iid) override { return iid == Iid ? static_cast<Interface*>(this) : nullptr; }
+    Enumerator<Item> items_;
 };
+
+using EnumEntries =
+    ItemEnumerator<IKFPEnumEntries, IID_IKFPEnumEntries, IKFPEntry, EntryObject, Entry>;
 
 class LibraryObject final : public ComObject<IKFPLibrary> {
 public:
@@ -67,27 +70,8 @@ private:
     std::filesystem::path path_;
 };
 
-class EnumLibraries final : public ComObject<IKFPEnumLibraries> {
-public:
-    explicit EnumLibraries(std::vector<std::filesystem::path> items) : items_(std::move(items)) {}
-    STDMETHODIMP Next(IKFPLibrary** item) override {
-        if (!item)
-            return E_POINTER;
-        auto next = items_.Next();
-        *item = next ? new LibraryObject(std::move(*next)) : nullptr;
-        return next ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        items_.Reset();
-        return S_OK;
-    }
-
-private:
-    void* Cast(REFIID iid) override {
-        return iid == IID_IKFPEnumLibraries ? static_cast<IKFPEnumLibraries*>(this) : nullptr;
-    }
-    Enumerator<std::filesystem::path> items_;
-};
+using EnumLibraries = ItemEnumerator<IKFPEnumLibraries, IID_IKFPEnumLibraries, IKFPLibrary,
+                                     LibraryObject, std::filesystem::path>;
 
 // A target stays open in the host core for the life of the process, so the pointer stays
 // good while plug-in objects hold it.

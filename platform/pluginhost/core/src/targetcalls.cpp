@@ -24,6 +24,20 @@ bool PlainFileName(std::u16string_view name) {
 
 } // namespace
 
+bool HostServices::ChangeTarget(Target& target, const std::string& line,
+                                const std::function<void()>& change) {
+    try {
+        change();
+        target.Save();
+        Stamp(target);
+    } catch (const std::exception& e) {
+        transcript_.Add("host", line + Error(e));
+        return false;
+    }
+    transcript_.Add("host", line);
+    return true;
+}
+
 std::u16string HostServices::GetFileName(const Target& target) {
     transcript_.Add("host", "GetFileName " + Path(target));
     return PathText(target.FileName());
@@ -38,19 +52,12 @@ std::vector<std::filesystem::path> HostServices::GetLibraries(const Target& targ
 bool HostServices::AddLibrary(Target& target, std::u16string_view library, bool create) {
     std::string line =
         "AddLibrary " + Path(target) + " " + QuoteText(library) + (create ? " create" : "");
-    try {
+    return ChangeTarget(target, line, [&] {
         auto path = TextPath(library);
         if (create && path.has_parent_path())
             std::filesystem::create_directories(path.parent_path());
         target.AddLibrary(path, create);
-        target.Save();
-        Stamp(target);
-    } catch (const std::exception& e) {
-        transcript_.Add("host", line + Error(e));
-        return false;
-    }
-    transcript_.Add("host", line);
-    return true;
+    });
 }
 
 std::optional<std::filesystem::path> HostServices::FindLibrary(const Target& target,
@@ -72,16 +79,7 @@ bool HostServices::SetProperty(Target& target, std::u16string_view name,
                                std::u16string_view value) {
     std::string line =
         "SetProperty " + Path(target) + " " + QuoteText(name) + " " + QuoteText(value);
-    try {
-        target.SetProperty(name, std::u16string(value));
-        target.Save();
-        Stamp(target);
-    } catch (const std::exception& e) {
-        transcript_.Add("host", line + Error(e));
-        return false;
-    }
-    transcript_.Add("host", line);
-    return true;
+    return ChangeTarget(target, line, [&] { target.SetProperty(name, std::u16string(value)); });
 }
 
 std::u16string HostServices::GetAttribute(const Target& target, std::u16string_view key,
@@ -96,30 +94,12 @@ bool HostServices::SetAttribute(Target& target, std::u16string_view key,
                                 std::u16string_view targetPath, std::u16string_view value) {
     std::string line =
         "SetAttribute " + QuoteText(key) + " " + QuoteText(targetPath) + " " + QuoteText(value);
-    try {
-        target.SetAttribute(key, std::u16string(value));
-        target.Save();
-        Stamp(target);
-    } catch (const std::exception& e) {
-        transcript_.Add("host", line + Error(e));
-        return false;
-    }
-    transcript_.Add("host", line);
-    return true;
+    return ChangeTarget(target, line, [&] { target.SetAttribute(key, std::u16string(value)); });
 }
 
 bool HostServices::SetLibrarySearchPath(Target& target, std::u16string_view paths) {
     std::string line = "SetLibrarySearchPath " + Path(target) + " " + QuoteText(paths);
-    try {
-        target.SetLibrarySearchPath(std::u16string(paths));
-        target.Save();
-        Stamp(target);
-    } catch (const std::exception& e) {
-        transcript_.Add("host", line + Error(e));
-        return false;
-    }
-    transcript_.Add("host", line);
-    return true;
+    return ChangeTarget(target, line, [&] { target.SetLibrarySearchPath(std::u16string(paths)); });
 }
 
 std::optional<std::vector<Entry>> HostServices::GetEntries(const std::filesystem::path& library) {

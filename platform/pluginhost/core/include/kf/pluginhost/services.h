@@ -141,6 +141,9 @@ private:
     };
     // After the host wrote a target's file: it is current.
     void Stamp(const Target& target);
+    // Applies a change to the target and writes its file at once; records `line`, with the
+    // error when the change or the write fails.
+    bool ChangeTarget(Target& target, const std::string& line, const std::function<void()>& change);
 
     std::map<std::u16string, OpenedTarget> targets_;
     std::map<std::u16string, std::vector<MenuItem>> menus_;
