@@ -2,6 +2,8 @@
 
 #include "kf/easysoap/soapexception.h"
 
+#include "hexdigit.h"
+
 namespace kf::easysoap {
 namespace {
 
@@ -23,16 +25,6 @@ int Base64Value(char c) {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -115,7 +107,7 @@ std::vector<std::uint8_t> SOAPHexBase::Decode(std::string_view text) {
     for (char c : text) {
         if (IsSpace(c))
             continue;
-        const int v = HexValue(c);
+        const int v = HexDigitValue(c);
         if (v < 0)
             throw SOAPException("Invalid hex text");
         if (high < 0) {

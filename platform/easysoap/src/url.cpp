@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "hexdigit.h"
+
 namespace kf::easysoap {
 namespace {
 
@@ -12,22 +14,12 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // %XX escapes in credentials let users write "@", ":" or "/" in them; a stray "%" stays.
 std::string PercentDecode(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size()) {
-            const int h = HexDigit(s[i + 1]), l = HexDigit(s[i + 2]);
+            const int h = HexDigitValue(s[i + 1]), l = HexDigitValue(s[i + 2]);
             if (h >= 0 && l >= 0) {
                 out += static_cast<char>(h * 16 + l);
                 i += 2;
