@@ -133,8 +133,12 @@ ExtensionLibrary& Runtime::AdoptLibrary(std::unique_ptr<ExtensionLibrary> librar
 Handle Runtime::NextHandle() {
   for (;;) {
     Handle h = next_++;
-    if (next_ == 0) next_ = 1;
-    if (h != kNoHandle && handles_.count(h) == 0 && classHandles_.count(h) == 0 &&
+    if (next_ == 0) {
+      next_ = 1;
+      wrapped_ = true;
+    }
+    if (!wrapped_) return h;
+    if (h != kNoHandle && !handles_.Contains(h) && classHandles_.count(h) == 0 &&
         groups_.count(h) == 0)
       return h;
   }
@@ -142,7 +146,7 @@ Handle Runtime::NextHandle() {
 
 Handle Runtime::Keep(Entry entry) {
   Handle h = NextHandle();
-  handles_.emplace(h, std::move(entry));
+  handles_.Insert(h, std::move(entry));
   scopes_.back().push_back(h);
   return h;
 }
@@ -153,24 +157,16 @@ void Runtime::CloseScope() {
   scopes_.pop_back();
   std::vector<Entry> entries;
   entries.reserve(dying.size());  // an array call may leave millions
-  for (Handle h : dying) {
-    auto it = handles_.find(h);
-    if (it == handles_.end()) continue;
-    entries.push_back(std::move(it->second));
-    handles_.erase(it);
-  }
+  for (Handle h : dying)
+    if (std::optional<Entry> entry = handles_.Take(h)) entries.push_back(std::move(*entry));
 }
 
 void Runtime::ReleaseTemporaries() {
   std::vector<Handle> dying = std::move(scopes_.front());
   scopes_.front().clear();
   std::vector<Entry> entries;
-  for (Handle h : dying) {
-    auto it = handles_.find(h);
-    if (it == handles_.end()) continue;
-    entries.push_back(std::move(it->second));
-    handles_.erase(it);
-  }
+  for (Handle h : dying)
+    if (std::optional<Entry> entry = handles_.Take(h)) entries.push_back(std::move(*entry));
 }
 
 std::size_t Runtime::LiveHandleCount() const {
@@ -179,9 +175,8 @@ std::size_t Runtime::LiveHandleCount() const {
 
 template <class T>
 T* Runtime::Resolve(Handle h) const {
-  auto it = handles_.find(h);
-  if (it == handles_.end()) return nullptr;
-  return const_cast<T*>(std::get_if<T>(&it->second));
+  Entry* entry = handles_.Find(h);
+  return entry != nullptr ? std::get_if<T>(entry) : nullptr;
 }
 
 ObjectRef Runtime::ObjectOf(ObjectHandle object) const {

@@ -12,6 +12,7 @@
 #include "kf/kfruntime/classes.h"
 #include "kf/kfruntime/errors.h"
 #include "kf/kfruntime/frame.h"
+#include "kf/kfruntime/handletable.h"
 #include "kf/kfruntime/object.h"
 #include "kf/rt/runtimecontext.h"
 
@@ -254,7 +255,7 @@ class Runtime final : public RuntimeContext {
   std::map<std::u16string, ClassDef*> classesByName_;  // lower-case names
   std::unordered_map<Handle, ClassDef*> classHandles_;
   std::unordered_map<Handle, Group> groups_;
-  std::unordered_map<Handle, Entry> handles_;
+  HandleTable<Handle, Entry> handles_;
   std::vector<std::vector<Handle>> scopes_{1};  // [0]: temporaries outside any scope
   std::unordered_map<const ArrayInfo*, std::unique_ptr<InfoBlock>> infos_;
   std::unordered_map<const char16_t*, std::unique_ptr<std::u16string>> decimalTexts_;
@@ -262,6 +263,7 @@ class Runtime final : public RuntimeContext {
   std::vector<std::weak_ptr<Object>> objects_;  // to end every object before unloading
   ObjectRef pending_;
   Handle next_ = 1;
+  bool wrapped_ = false;  // until handle numbers wrap, every number next_ gives is fresh
   int depth_ = 0;
 };
 
