@@ -1,7 +1,9 @@
 #pragma once
 // The values behind handles. Handles are numbered in rising order, so the handles of one call
 // lie next to each other: they are kept in pages of consecutive numbers, and finding one is an
-// index into the page found last. A page goes when its last value does.
+// index into the page found last. A page goes when its last value does; the one that went last
+// is kept for the next page, since a call that makes and drops a few handles would otherwise
+// make and drop a whole page each time.
 
 #include <array>
 #include <cstddef>
@@ -27,7 +29,7 @@ class HandleTable {
   void Insert(Handle h, Entry entry) {
     Page* page = PageOf(h);
     if (page == nullptr) {
-      auto made = std::make_unique<Page>();
+      std::unique_ptr<Page> made = spare_ ? std::move(spare_) : std::make_unique<Page>();
       page = made.get();
       pages_.emplace(h >> kPageBits, std::move(made));
       lastKey_ = h >> kPageBits;
@@ -49,7 +51,9 @@ class HandleTable {
     --size_;
     if (--page->live == 0) {
       if (last_ == page) last_ = nullptr;
-      pages_.erase(h >> kPageBits);
+      auto it = pages_.find(h >> kPageBits);
+      spare_ = std::move(it->second);  // every slot is empty
+      pages_.erase(it);
     }
     return taken;
   }
@@ -83,6 +87,7 @@ class HandleTable {
   }
 
   std::unordered_map<Handle, std::unique_ptr<Page>> pages_;
+  std::unique_ptr<Page> spare_;
   mutable Handle lastKey_ = 0;
   mutable Page* last_ = nullptr;
   std::size_t size_ = 0;
