@@ -2,13 +2,20 @@
 
 namespace kf::soap {
 
-std::optional<std::u16string> StringText(rt::RuntimeContext* context, rt::StringHandle string) {
+std::optional<std::u16string_view> StringView(rt::RuntimeContext* context,
+                                              rt::StringHandle string) {
     if (string == rt::kNoHandle)
         return std::nullopt;
     const char16_t* text = context->GetStringText(string);
     if (!text)
         return std::nullopt;
-    return std::u16string(text);
+    return std::u16string_view(text);
+}
+
+std::optional<std::u16string> StringText(rt::RuntimeContext* context, rt::StringHandle string) {
+    if (const auto text = StringView(context, string))
+        return std::u16string(*text);
+    return std::nullopt;
 }
 
 std::optional<std::u16string> StringArgument(rt::RuntimeContext* context, rt::CallFrame* frame,

@@ -174,7 +174,7 @@ void DecimalFromText(rt::RuntimeContext* runtime, std::string_view text, ValueSl
 }
 
 std::string StringToText(rt::RuntimeContext* runtime, const ValueSlot& slot) {
-    return ToUtf8(StringText(runtime, slot.data.handle).value_or(u""));
+    return ToUtf8(StringView(runtime, slot.data.handle).value_or(u""));
 }
 void StringFromText(rt::RuntimeContext* runtime, std::string_view text, ValueSlot& slot) {
     const auto utf16 = rt::Utf8ToUtf16(text);

@@ -151,22 +151,29 @@ Handle Runtime::Keep(Entry entry) {
   return h;
 }
 
+// Texts, blobs and the like end where they are taken out; objects and arrays end once every
+// handle is gone, as ending an object may run handlers that call back in.
+void Runtime::DropHandles(const std::vector<Handle>& dying) {
+  std::vector<Entry> ending;
+  for (Handle h : dying) {
+    std::optional<Entry> entry = handles_.Take(h);
+    if (entry && (std::holds_alternative<ObjectRef>(*entry) ||
+                  std::holds_alternative<ArrayRef>(*entry)))
+      ending.push_back(std::move(*entry));
+  }
+}
+
 void Runtime::CloseScope() {
-  // Erasing may end objects whose handlers call back in; take the list out first.
+  // Take the list out first: handlers run meanwhile may open and close scopes of their own.
   std::vector<Handle> dying = std::move(scopes_.back());
   scopes_.pop_back();
-  std::vector<Entry> entries;
-  entries.reserve(dying.size());  // an array call may leave millions
-  for (Handle h : dying)
-    if (std::optional<Entry> entry = handles_.Take(h)) entries.push_back(std::move(*entry));
+  DropHandles(dying);
 }
 
 void Runtime::ReleaseTemporaries() {
   std::vector<Handle> dying = std::move(scopes_.front());
   scopes_.front().clear();
-  std::vector<Entry> entries;
-  for (Handle h : dying)
-    if (std::optional<Entry> entry = handles_.Take(h)) entries.push_back(std::move(*entry));
+  DropHandles(dying);
 }
 
 std::size_t Runtime::LiveHandleCount() const {

@@ -227,6 +227,7 @@ class Runtime final : public RuntimeContext {
 
   Handle NextHandle();
   Handle Keep(Entry entry);
+  void DropHandles(const std::vector<Handle>& dying);
   void CloseScope();
   template <class T> T* Resolve(Handle h) const;
   void AddSystemClasses();
