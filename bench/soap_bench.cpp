@@ -681,8 +681,8 @@ int main(int argc, char** argv) {
     for (Kind k : {Kind::Ints, Kind::Strings, Kind::Structs}) {
         if (!arrays)
             break;
-        const ArrayFigures a = MeasureArrays(marshalling, k, small, 3);
-        const ArrayFigures b = MeasureArrays(marshalling, k, large, 2);
+        const ArrayFigures a = MeasureArrays(marshalling, k, small, 5);
+        const ArrayFigures b = MeasureArrays(marshalling, k, large, 3);
         const std::string sa = std::to_string(small), sb = std::to_string(large);
         auto perItem = [](double seconds, std::size_t items) {
             return seconds / double(items) * 1e9;
