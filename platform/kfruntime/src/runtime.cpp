@@ -269,11 +269,16 @@ bool Runtime::Accepts(const TypeSpec& declared, const Value& v) const {
     const auto* a = std::get_if<ArrayRef>(&v.data);
     return a != nullptr && *a && classFits((*a)->itemClass, declared.className);
   }
-  if (declared.type == ValueType::Any) return true;
-  if (v.isArray || v.type != declared.type) return false;
-  if (declared.type != ValueType::Object) return true;
+  return AcceptsScalar(declared.type, declared.className, v);
+}
+
+bool Runtime::AcceptsScalar(ValueType type, const std::u16string& className,
+                            const Value& v) const {
+  if (v.null || type == ValueType::Any) return true;
+  if (v.isArray || v.type != type) return false;
+  if (type != ValueType::Object) return true;
   const auto* o = std::get_if<ObjectRef>(&v.data);
-  return o != nullptr && *o && !(*o)->destroyed && (*o)->cls->IsA(declared.className);
+  return o != nullptr && *o && !(*o)->destroyed && (*o)->cls->IsA(className);
 }
 
 Status Runtime::Store(Value& target, const TypeSpec& declared, Value v) {
@@ -674,15 +679,21 @@ Handle Runtime::ReadItemHandle(ArrayHandle a, Index i, bool& isNull, ValueType t
   return s.value != nullptr ? HandleFor(*s.value, t) : kNoHandle;
 }
 
+// Item writes come by the million from array marshalling: one lookup, no copies of the type.
 Status Runtime::WriteItem(ArrayHandle array, Index index, Value v) {
-  ArrayRef a = ArrayOf(array);
-  if (!a) return Status::BadHandle;
+  const ArrayRef* ref = Resolve<ArrayRef>(array);
+  if (ref == nullptr || !*ref) return Status::BadHandle;
+  Array& a = **ref;
   // Checked before growing, so a refused write leaves the array as it was.
-  if (v.isArray || !Accepts(TypeSpec{a->itemType, a->itemClass, false, {}}, v))
-    return Status::TypeMismatch;
-  Slot s = ItemSlot(array, index, true);
-  if (s.value == nullptr) return Status::OutOfBounds;
-  return Store(*s.value, s.type, std::move(v));
+  if (v.isArray || !AcceptsScalar(a.itemType, a.itemClass, v)) return Status::TypeMismatch;
+  const auto offset = a.Offset(index, true);
+  if (!offset) return Status::OutOfBounds;
+  Value& item = a.items[*offset];
+  if (v.null)
+    item = Value::Null(a.itemType);
+  else
+    item = std::move(v);
+  return Status::Ok;
 }
 
 Status Runtime::WriteItemHandle(ArrayHandle a, Index i, Handle h, ValueType t) {

@@ -233,6 +233,9 @@ class Runtime final : public RuntimeContext {
   void AddSystemClasses();
   GroupKind KindOf(const ClassDef& def) const;
 
+  // Accepts for a declared type that is not an array: any, the value type, or the class
+  // and its descendants.
+  bool AcceptsScalar(ValueType type, const std::u16string& className, const Value& v) const;
   // Fields and array items share these: the slot, its declared type, and a check.
   struct Slot {
     Value* value = nullptr;
