@@ -14,8 +14,7 @@ std::optional<std::u16string> StringArgument(rt::RuntimeContext* context, rt::Ca
                                              std::int32_t index);
 std::optional<std::u16string> StringText(rt::RuntimeContext* context, rt::StringHandle string);
 // The same text without a copy; it stays valid while the handle does.
-std::optional<std::u16string_view> StringView(rt::RuntimeContext* context,
-                                              rt::StringHandle string);
+std::optional<std::u16string_view> StringView(rt::RuntimeContext* context, rt::StringHandle string);
 // The string instance variable of that name (looked up as given); nothing when the class
 // lacks it or it is null.
 std::optional<std::u16string> StringField(rt::RuntimeContext* context, rt::ObjectHandle object,
